@@ -1,0 +1,16 @@
+#pragma once
+
+// Program-wide values that never change.
+namespace global {
+inline constexpr const char* kAppTitle = "Nimbra";
+inline constexpr const char* kVersion = "1.33";
+inline constexpr const char* kMutexName = "DiruDO";
+inline constexpr const char* kDataFolderName = "Nimbra";
+inline constexpr const char* kSettingsFileName = "dirudo.ini";
+inline constexpr const char* kReportFileName = "report.txt";
+inline constexpr const char* kHelpFileName = "help.chm";
+inline constexpr const char* kSkinFileName = "default.skn";
+inline constexpr const char* kDefaultInternalPort = "7070";
+// The name of the start-at-log-on entry.
+inline constexpr const char* kStartupEntryName = "Nimbra";
+} // namespace global

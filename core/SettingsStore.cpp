@@ -1,0 +1,160 @@
+#include "core/SettingsStore.h"
+
+#include <SimpleIni.h>
+
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <fstream>
+#include <stdexcept>
+
+namespace {
+
+// Loads the file as it is now; a missing or unreadable file is an empty store.
+void loadInto(CSimpleIniA& ini, const std::string& path)
+{
+    ini.SetUnicode(false);
+    ini.SetMultiKey(false);
+    ini.SetMultiLine(false);
+    ini.SetSpaces(false); // "key=value", as other INI writers on the system do
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return;
+    }
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ini.LoadData(data.data(), data.size());
+}
+
+void replaceFile(const std::string& path, const std::string& content)
+{
+    const std::string temporary = path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        out.flush();
+        if (!out) {
+            std::remove(temporary.c_str());
+            throw std::runtime_error("Unable to write to " + path);
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        throw std::runtime_error("Unable to write to " + path);
+    }
+}
+
+} // namespace
+
+struct SettingsStore::Snapshot::Data
+{
+    CSimpleIniA ini;
+};
+
+SettingsStore::Snapshot::Snapshot(std::unique_ptr<Data> data) : m_data(std::move(data)) {}
+SettingsStore::Snapshot::~Snapshot() = default;
+
+std::string SettingsStore::Snapshot::readString(const std::string& section, const std::string& key,
+                                                const std::string& fallback) const
+{
+    const char* value = m_data->ini.GetValue(section.c_str(), key.c_str(), nullptr);
+    return value ? std::string(value) : fallback;
+}
+
+int SettingsStore::Snapshot::readInteger(const std::string& section, const std::string& key,
+                                         int fallback) const
+{
+    return parseSettingsInteger(readString(section, key, ""), fallback);
+}
+
+SettingsStore::SettingsStore(std::string path) : m_path(std::move(path)) {}
+
+SettingsStore::Snapshot SettingsStore::snapshot() const
+{
+    auto data = std::make_unique<Snapshot::Data>();
+    loadInto(data->ini, m_path);
+    return Snapshot(std::move(data));
+}
+
+std::string SettingsStore::readString(const std::string& section, const std::string& key,
+                                      const std::string& fallback) const
+{
+    return snapshot().readString(section, key, fallback);
+}
+
+int SettingsStore::readInteger(const std::string& section, const std::string& key, int fallback) const
+{
+    return snapshot().readInteger(section, key, fallback);
+}
+
+void SettingsStore::writeString(const std::string& section, const std::string& key, const std::string& value)
+{
+    writeStrings(section, {{key, value}});
+}
+
+void SettingsStore::writeInteger(const std::string& section, const std::string& key, int value)
+{
+    writeString(section, key, std::to_string(value));
+}
+
+void SettingsStore::writeStrings(const std::string& section,
+                                 const std::vector<std::pair<std::string, std::string>>& values)
+{
+    CSimpleIniA ini;
+    loadInto(ini, m_path);
+    for (const auto& [key, value] : values) {
+        ini.SetValue(section.c_str(), key.c_str(), value.c_str());
+    }
+    std::string content;
+    if (ini.Save(content) < 0) {
+        throw std::runtime_error("Unable to write to " + m_path);
+    }
+    replaceFile(m_path, content);
+}
+
+int parseSettingsInteger(const std::string& text, int fallback)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    int base = 10;
+    if (i < text.size() && text[i] == '$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i == text.size()) {
+        return fallback;
+    }
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        int digit = -1;
+        if (std::isdigit(c)) {
+            digit = c - '0';
+        } else if (base == 16 && std::isxdigit(c)) {
+            digit = std::tolower(c) - 'a' + 10;
+        }
+        if (digit < 0) {
+            return fallback;
+        }
+        value = value * base + digit;
+        if (value > static_cast<long long>(INT_MAX) + 1) {
+            return fallback;
+        }
+    }
+    if (negative) {
+        value = -value;
+    }
+    if (value > INT_MAX || value < INT_MIN) {
+        return fallback;
+    }
+    return static_cast<int>(value);
+}

@@ -1,0 +1,317 @@
+#include "core/TfrmMain.h"
+
+#include "core/BypassSettings.h"
+#include "core/Global.h"
+#include "core/HandlerGuard.h"
+#include "core/MemoLines.h"
+#include "nimbra/BuildConfig.h"
+#include "proxy/FirefoxProfile.h"
+#include "proxy/HostQueries.h"
+#include "skin/Icons.h"
+#include "skin/Skin.h"
+#include "skin/TrayIcon.h"
+#include "ui/SkinMsgBox.h"
+#include "ui_frmMain.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QToolButton>
+
+namespace {
+
+QString qs(const std::string& text)
+{
+    return QString::fromLocal8Bit(text);
+}
+
+std::string bytes(const QString& text)
+{
+    return text.toLocal8Bit().toStdString();
+}
+
+const QString kTitle = QStringLiteral("Nimbra");
+
+} // namespace
+
+TfrmMain::TfrmMain(platform::Host& host, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_host(host), m_ui(std::make_unique<Ui::TfrmMain>())
+{
+    m_ui->setupUi(this);
+    setWindowIcon(skin::programIcon());
+    m_ui->suiMain->setButtons(SkinTitleBar::WindowMenuButton | SkinTitleBar::HelpButton);
+    m_ui->Label1->setText(QString::fromUtf8(buildconfig::kMakerName));
+    m_ui->ulbWebsite->setText(QString::fromUtf8(buildconfig::kMakerSite));
+    m_ui->ulbWebsite->setUrl(QString::fromUtf8(buildconfig::kMakerSite));
+    m_ui->ulbContactUs->setUrl(QString::fromUtf8(buildconfig::kContactHost) + QStringLiteral("/contact.php"));
+    m_ui->ulbSeeMyIP->setText(QStringLiteral("SEE my IP - ") + QString::fromUtf8(buildconfig::kIpCheckName));
+    m_ui->ulbSeeMyIP->setUrl(QString::fromUtf8(buildconfig::kIpCheckSite));
+
+    createMenu();
+    m_tray = new TrayIcon(this);
+    m_tray->setImageList({skin::programIcon()});
+    m_tray->setIconIndex(0);
+    m_tray->setHint(QStringLiteral("Corvane"));
+    m_tray->setPopupMenu(m_menu);
+    m_tray->setMinimizeToTray(true);
+    connectHandlers();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::createMenu()
+{
+    m_menu = new QMenu(this);
+    DiruDO1 = addMenuItem("&Diru DO", nullptr);
+    StopDiruDO1 = addMenuItem("&Stop Diru DO", nullptr);
+    SelectIP1 = addMenuItem("Select I&P", &TfrmMain::SelectIP1Click);
+    SeeMyIP1 = addMenuItem("SEE my &IP...", &TfrmMain::SeeMyIP1Click);
+    Options1 = addMenuItem("&Options...", &TfrmMain::Options1Click);
+    Report1 = addMenuItem("&Report...", &TfrmMain::Report1Click);
+    Help1 = addMenuItem("Hel&p...", &TfrmMain::Help1Click);
+    About1 = addMenuItem("&About...", &TfrmMain::About1Click);
+    Exit1 = addMenuItem("&Exit", &TfrmMain::Exit1Click);
+    DiruDO1->setEnabled(false);
+    StopDiruDO1->setEnabled(false);
+    // The report stays a command of the program but is not offered in the menu.
+    Report1->setVisible(false);
+}
+
+QAction* TfrmMain::addMenuItem(const char* caption, void (TfrmMain::*handler)())
+{
+    QAction* item = m_menu->addAction(QString::fromLatin1(caption));
+    if (handler) {
+        connect(item, &QAction::triggered, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
+    }
+    return item;
+}
+
+void TfrmMain::connectHandlers()
+{
+    const auto on = [this](auto* sender, auto signal, void (TfrmMain::*handler)()) {
+        connect(sender, signal, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
+    };
+    on(m_ui->btnOK, &QPushButton::clicked, &TfrmMain::btnOKClick);
+    on(m_ui->suiButton1, &QPushButton::clicked, &TfrmMain::suiButton1Click);
+    on(m_ui->suiMain, &SkinTitleBar::helpClicked, &TfrmMain::suiMainTitleBarHelpBtnClick);
+    on(m_ui->suiMain, &SkinTitleBar::windowMenuClicked, &TfrmMain::suiMainTitleBarMenuBtnClick);
+    on(m_ui->ulbWebsite, &LinkLabel::clicked, &TfrmMain::ulbWebsiteClick);
+    on(m_ui->ulbContactUs, &LinkLabel::clicked, &TfrmMain::ulbContactUsClick);
+    on(m_ui->ulbSeeMyIP, &LinkLabel::clicked, &TfrmMain::ulbSeeMyIPClick);
+    connect(m_tray, &TrayIcon::startup, this, [this](bool& show) { guarded([&] { ctiControlStartup(show); }); });
+}
+
+bool TfrmMain::InitMain()
+{
+    if (!InitSettings() || !InitInterface()) {
+        return false;
+    }
+    // The icon appears once the skin is known to be there, so a start that ends at once
+    // leaves nothing behind in the notification area.
+    m_tray->start();
+    guarded([this] {
+        Report(global::kAppTitle);
+        Report(std::string("Version: ") + global::kVersion);
+        Report("OS: " + m_host.systemInfo.osName());
+        Report("Default Browser: " + GetDefaultBrowser(m_host.desktop));
+        if (!GetFirefoxPrefsFile(m_host.folders).empty()) {
+            Report("Firefox: detected");
+        }
+        Report("TimeZone: " + GetTimeZoneText(m_host.clock));
+        SilentUpdate();
+    });
+    return true;
+}
+
+bool TfrmMain::InitSettings()
+{
+    m_executablePath = bytes(QCoreApplication::applicationFilePath());
+    m_applicationFolder = AddBackslash(bytes(QFileInfo(qs(m_executablePath)).absolutePath()));
+
+    m_dataFolder = GetAppDataFolder(m_host.folders) + global::kDataFolderName;
+    if (!EnsureFolder(m_host.folders, m_dataFolder)) {
+        // The skin has not been read yet, so this box shows without one.
+        SkinMsgBox(kTitle, QStringLiteral("Can not create Application Data Folder"), MsgKind::Error, MsgButton::Ok);
+        return false;
+    }
+    m_dataFolder = AddBackslash(m_dataFolder);
+    m_settings = std::make_unique<SettingsStore>(m_dataFolder + global::kSettingsFileName);
+    QCoreApplication::setApplicationName(kTitle);
+    m_log = std::make_unique<ActivityLog>(m_host.clock, m_dataFolder + global::kReportFileName);
+    m_helpFile = m_applicationFolder + global::kHelpFileName;
+    m_skinFile = m_settings->readString("Config", "Skin", m_applicationFolder + global::kSkinFileName);
+    m_internalPort = m_settings->readString("Config", "InternalPort", global::kDefaultInternalPort);
+    return true;
+}
+
+bool TfrmMain::InitInterface()
+{
+    if (!m_host.folders.fileExists(m_skinFile)) {
+        // Without a skin there is nothing to draw the program's own box with.
+        QMessageBox::critical(nullptr, kTitle, QStringLiteral("Can not find Skin File"));
+        return false;
+    }
+    skin::loadSkin(this, qs(m_skinFile));
+    setMsgBoxSkinFile(qs(m_skinFile));
+    m_ui->lblAppName->setText(QStringLiteral("Nimbra ") + QString::fromLatin1(global::kVersion));
+    centreAppName();
+    m_ui->suiMain->setCaption(kTitle);
+    LoadOptions();
+    return true;
+}
+
+void TfrmMain::centreAppName()
+{
+    // The page has its final size only once the tab widget has laid itself out; a
+    // polish and a size hint are enough for that while the window is still hidden.
+    m_ui->lblAppName->adjustSize();
+    const int pageWidth = m_ui->pclMain->width() - (m_ui->pclMain->width() - m_ui->tstAbout->width());
+    m_ui->lblAppName->move((pageWidth - m_ui->lblAppName->width()) / 2, m_ui->lblAppName->y());
+}
+
+void TfrmMain::LoadOptions()
+{
+    m_ui->chkStartWithWindows->setChecked(IsStartWithWindows(m_host.autostart, global::kStartupEntryName));
+    m_ui->memBypass->clear();
+    m_ui->memBypass->setPlainText(qs(memoText(bypass::read(*m_settings))));
+}
+
+void TfrmMain::SaveOptions()
+{
+    SetStartWithWindows(m_host.autostart, m_ui->chkStartWithWindows->isChecked(), global::kStartupEntryName,
+                        m_executablePath);
+    bypass::write(*m_settings, memoLines(bytes(m_ui->memBypass->toPlainText())));
+}
+
+void TfrmMain::Report(const std::string& message)
+{
+    m_log->report(message);
+}
+
+void TfrmMain::SilentUpdate()
+{
+    // Will contact the service, fill the exit-address list and open the IP selection.
+}
+
+void TfrmMain::SetProxy(bool, const std::string&, const std::string&)
+{
+    // Will point the desktop's and Firefox's proxy settings at Warden, or back to direct.
+}
+
+void TfrmMain::Sweep()
+{
+    // Will end a running Warden and release its process and pipe.
+}
+
+void TfrmMain::Exit1Click()
+{
+    SetProxy(false, "", "");
+    close();
+}
+
+void TfrmMain::QueryEndSession()
+{
+    // The end of the session restores the browsers' settings as the Exit command does.
+    Exit1Click();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    // A log file that cannot be written must not stop the close: Warden would be left
+    // running on the local port.
+    guarded([this] {
+        if (m_log) {
+            Report("Closing...");
+        }
+    });
+    Sweep();
+    event->accept();
+    emit closed();
+}
+
+void TfrmMain::showCentred()
+{
+    if (!m_centred) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            move(screen->availableGeometry().center() - rect().center());
+        }
+        m_centred = true;
+    }
+    m_tray->showMainForm();
+}
+
+void TfrmMain::Options1Click()
+{
+    showCentred();
+}
+
+void TfrmMain::About1Click()
+{
+    m_ui->pclMain->setCurrentWidget(m_ui->tstAbout);
+    showCentred();
+}
+
+void TfrmMain::Report1Click()
+{
+    m_host.desktop.shellOpen(m_dataFolder + global::kReportFileName);
+}
+
+void TfrmMain::Help1Click()
+{
+    m_host.desktop.shellOpen(m_helpFile);
+}
+
+void TfrmMain::suiMainTitleBarHelpBtnClick()
+{
+    Help1Click();
+}
+
+void TfrmMain::suiMainTitleBarMenuBtnClick()
+{
+    const QToolButton* button = m_ui->suiMain->button(SkinTitleBar::WindowMenuButton);
+    m_menu->popup(button ? button->mapToGlobal(QPoint(0, button->height())) : QCursor::pos());
+}
+
+void TfrmMain::SeeMyIP1Click()
+{
+    OpenURL(m_host.desktop, buildconfig::kIpCheckSite);
+}
+
+void TfrmMain::SelectIP1Click()
+{
+    // Will open the IP selection dialog once the service handshake delivers addresses.
+}
+
+void TfrmMain::btnOKClick()
+{
+    SaveOptions();
+    m_tray->hideMainForm();
+}
+
+void TfrmMain::suiButton1Click()
+{
+    m_tray->hideMainForm();
+}
+
+void TfrmMain::ulbWebsiteClick()
+{
+    OpenURL(m_host.desktop, bytes(m_ui->ulbWebsite->url()));
+}
+
+void TfrmMain::ulbContactUsClick()
+{
+    OpenURL(m_host.desktop, bytes(m_ui->ulbContactUs->url()));
+}
+
+void TfrmMain::ulbSeeMyIPClick()
+{
+    OpenURL(m_host.desktop, bytes(m_ui->ulbSeeMyIP->url()));
+}
+
+void TfrmMain::ctiControlStartup(bool& showMainForm)
+{
+    showMainForm = false;
+}

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "core/ActivityLog.h"
+#include "core/SettingsStore.h"
+#include "platform/Host.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+namespace Ui {
+class TfrmMain;
+}
+class QAction;
+class QMenu;
+class TrayIcon;
+
+// The main window: it owns the program-wide state, the tray icon with its menu, and
+// doubles as the options window (pages General, Bypass and About).
+class TfrmMain : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TfrmMain(platform::Host& host, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // The whole start-up after the windows exist. False when the program has to end
+    // because its data folder or its skin file is missing.
+    bool InitMain();
+    bool InitSettings();
+    bool InitInterface();
+    void LoadOptions();
+    void SaveOptions();
+
+    // Writes one line to the activity log; throws when the log file cannot be written.
+    void Report(const std::string& message);
+
+    // The service handshake; runs at the end of the start-up.
+    void SilentUpdate();
+    // Points the browsers at a proxy (enable) or back to a direct connection.
+    void SetProxy(bool enable, const std::string& proxyAddress, const std::string& bypassList);
+    // Ends Warden and releases its handles.
+    void Sweep();
+
+    // Handlers of the tray menu, the buttons, the links and the title bar.
+    void Exit1Click();
+    void QueryEndSession();
+    void Options1Click();
+    void About1Click();
+    void Report1Click();
+    void Help1Click();
+    void SeeMyIP1Click();
+    void SelectIP1Click();
+    void btnOKClick();
+    void suiButton1Click();
+    void suiMainTitleBarHelpBtnClick();
+    void suiMainTitleBarMenuBtnClick();
+    void ulbWebsiteClick();
+    void ulbContactUsClick();
+    void ulbSeeMyIPClick();
+    void ctiControlStartup(bool& showMainForm);
+
+    // Program-wide values, set by InitSettings.
+    const std::string& executablePath() const { return m_executablePath; }
+    const std::string& applicationFolder() const { return m_applicationFolder; }
+    const std::string& dataFolder() const { return m_dataFolder; }
+    const std::string& helpFile() const { return m_helpFile; }
+    const std::string& skinFile() const { return m_skinFile; }
+    const std::string& internalPort() const { return m_internalPort; }
+    const ActivityLog* activityLog() const { return m_log.get(); }
+
+    // The form's controls and components, for the program and its tests.
+    Ui::TfrmMain* form() const { return m_ui.get(); }
+    TrayIcon* ctiControl() const { return m_tray; }
+    QMenu* ppmMain() const { return m_menu; }
+    QAction* DiruDO1 = nullptr;
+    QAction* StopDiruDO1 = nullptr;
+    QAction* SelectIP1 = nullptr;
+    QAction* SeeMyIP1 = nullptr;
+    QAction* Options1 = nullptr;
+    QAction* Report1 = nullptr;
+    QAction* Help1 = nullptr;
+    QAction* About1 = nullptr;
+    QAction* Exit1 = nullptr;
+
+signals:
+    // The main window has closed: the program ends.
+    void closed();
+
+protected:
+    // FormClose: runs whenever the main window closes.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createMenu();
+    void connectHandlers();
+    QAction* addMenuItem(const char* caption, void (TfrmMain::*handler)());
+    void showCentred();
+    void centreAppName();
+
+    platform::Host& m_host;
+    std::unique_ptr<Ui::TfrmMain> m_ui;
+    TrayIcon* m_tray = nullptr;
+    QMenu* m_menu = nullptr;
+    bool m_centred = false;
+
+    std::string m_executablePath;
+    std::string m_applicationFolder;
+    std::string m_dataFolder;
+    std::string m_helpFile;
+    std::string m_skinFile;
+    std::string m_internalPort;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<ActivityLog> m_log;
+};

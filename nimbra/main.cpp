@@ -1,0 +1,32 @@
+#include "core/Global.h"
+#include "core/TfrmMain.h"
+#include "platform/Host.h"
+#include "platform/SingleInstance.h"
+#include "skin/Icons.h"
+
+#include <QApplication>
+#include <QSessionManager>
+
+int main(int argc, char* argv[])
+{
+    // One copy per user: a second start ends at once, before anything is shown.
+    if (!platform::acquireSingleInstance(global::kMutexName)) {
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(global::kAppTitle));
+    // The program lives in the tray: hiding its last window must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    skin::initResources();
+
+    TfrmMain frmMain(platform::systemHost());
+    QObject::connect(&frmMain, &TfrmMain::closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    // The session manager asks before the user logs off.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &frmMain,
+                     [&frmMain](QSessionManager&) { frmMain.QueryEndSession(); });
+
+    if (!frmMain.InitMain()) {
+        return 1;
+    }
+    return QApplication::exec();
+}

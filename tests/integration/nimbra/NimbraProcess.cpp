@@ -1,0 +1,99 @@
+#include "NimbraProcess.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::chrono::milliseconds toMs(double seconds)
+{
+    return std::chrono::milliseconds(static_cast<long>(seconds * 1000));
+}
+
+} // namespace
+
+NimbraProcess::NimbraProcess(std::string home) : m_home(std::move(home)) {}
+
+NimbraProcess::~NimbraProcess()
+{
+    kill();
+}
+
+void NimbraProcess::start()
+{
+    const std::string program = std::string(std::getenv("NIMBRA_APP_DIR")) + "/nimbra";
+    std::vector<std::string> env = {"HOME=" + m_home, "XDG_RUNTIME_DIR=" + m_home, "QT_QPA_PLATFORM=offscreen",
+                                    "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
+    for (const char* inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+        if (const char* value = std::getenv(inherited)) {
+            env.push_back(std::string(inherited) + "=" + value);
+        }
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : env) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    if (posix_spawn(&m_pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) {
+        throw std::runtime_error("cannot start " + program);
+    }
+}
+
+int NimbraProcess::waitForExit(double seconds)
+{
+    const auto deadline = Clock::now() + toMs(seconds);
+    while (m_pid > 0 && Clock::now() < deadline) {
+        int status = 0;
+        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_pid = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return -1;
+}
+
+bool NimbraProcess::isRunning()
+{
+    return m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) == 0;
+}
+
+void NimbraProcess::kill()
+{
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
+}
+
+std::string NimbraProcess::reportPath() const
+{
+    return m_home + "/.config/Nimbra/report.txt";
+}
+
+std::string NimbraProcess::waitForReport(const std::string& text, double seconds) const
+{
+    const auto deadline = Clock::now() + toMs(seconds);
+    while (Clock::now() < deadline) {
+        std::ifstream in(reportPath(), std::ios::binary);
+        std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (content.find(text) != std::string::npos) {
+            return content;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return {};
+}

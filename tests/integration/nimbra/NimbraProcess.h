@@ -1,0 +1,29 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <map>
+#include <string>
+
+// A real run of build/bin/nimbra on Qt's offscreen platform with a home folder of its
+// own, so the tests see exactly what a user's first start does.
+class NimbraProcess
+{
+public:
+    explicit NimbraProcess(std::string home);
+    ~NimbraProcess();
+
+    void start();
+    // Waits up to `seconds` for the process to end; its exit status, or -1 on time-out.
+    int waitForExit(double seconds);
+    bool isRunning();
+    void kill();
+
+    // The data folder's report file once it holds `text`, empty after `seconds`.
+    std::string waitForReport(const std::string& text, double seconds) const;
+    std::string reportPath() const;
+
+private:
+    std::string m_home;
+    pid_t m_pid = -1;
+};

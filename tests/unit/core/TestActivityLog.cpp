@@ -1,0 +1,60 @@
+#include "core/ActivityLog.h"
+#include "tests/support/FakeHost.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct ReportFile : ::testing::Test
+{
+    TempDir dir;
+    std::string path = dir.path() + "/report.txt";
+    FakeClock clock;
+
+    void SetUp() override { clock.local = platform::DateTime{2026, 3, 4, 5, 6, 7, 8}; }
+};
+
+} // namespace
+
+TEST(LogTimeStamp, PadsEveryField)
+{
+    EXPECT_EQ(formatLogTimeStamp({2026, 3, 4, 5, 6, 7, 8}), "05:06:07:008 2026/03/04");
+    EXPECT_EQ(formatLogTimeStamp({1999, 12, 31, 23, 59, 59, 999}), "23:59:59:999 1999/12/31");
+}
+
+TEST_F(ReportFile, HoldsExactlyThisRunsLinesWithCrLf)
+{
+    dir.writeFile("report.txt", "a previous run\r\nwith many lines\r\n");
+    ActivityLog log(clock, path);
+    log.report("Nimbra");
+    log.report("");
+    EXPECT_EQ(readFile(path), "[ 05:06:07:008 2026/03/04 ] Nimbra\r\n[ 05:06:07:008 2026/03/04 ] \r\n");
+    EXPECT_EQ(log.lines().size(), 2u);
+}
+
+TEST_F(ReportFile, ALineBreakInAMessageSplitsItAndOnlyTheFirstHasTheStamp)
+{
+    ActivityLog log(clock, path);
+    log.report("first\nsecond\r\nthird");
+    EXPECT_EQ(readFile(path), "[ 05:06:07:008 2026/03/04 ] first\r\nsecond\r\nthird\r\n");
+}
+
+TEST_F(ReportFile, AnUnwritableFileThrowsAndTheLineReachesTheFileLater)
+{
+    std::filesystem::create_directory(path); // a folder in the way: nothing can write the file
+    ActivityLog log(clock, path);
+    EXPECT_THROW(log.report("kept"), std::runtime_error);
+    std::filesystem::remove(path);
+    log.report("next");
+    EXPECT_EQ(readFile(path), "[ 05:06:07:008 2026/03/04 ] kept\r\n[ 05:06:07:008 2026/03/04 ] next\r\n");
+}

@@ -1,0 +1,135 @@
+#include "core/BypassSettings.h"
+#include "core/MemoLines.h"
+#include "core/SettingsStore.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct SettingsFile : ::testing::Test
+{
+    TempDir dir;
+    std::string path = dir.path() + "/dirudo.ini";
+    SettingsStore store{path};
+
+    void write(const std::string& content) { dir.writeFile("dirudo.ini", content); }
+};
+
+} // namespace
+
+TEST_F(SettingsFile, MissingFileAndKeysGiveDefaultsAndCreateNothing)
+{
+    EXPECT_EQ(store.readString("Config", "Skin", "/app/default.skn"), "/app/default.skn");
+    EXPECT_EQ(store.readString("Config", "InternalPort", "7070"), "7070");
+    EXPECT_TRUE(bypass::read(store).empty());
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(SettingsFile, KeysMatchWithoutRegardToCaseOrSpacing)
+{
+    write("; a comment the user wrote\n[config]\n  internalport   =  8080  \nSKIN=/x.skn\n");
+    EXPECT_EQ(store.readString("Config", "InternalPort", "7070"), "8080");
+    EXPECT_EQ(store.readString("Config", "Skin", ""), "/x.skn");
+}
+
+TEST_F(SettingsFile, WritesKeepOtherLinesAndReachTheFileAtOnce)
+{
+    write("; keep me\n[Config]\nInternalPort=9000\n[Other]\nx=1\n");
+    bypass::write(store, {"a.example", "b.example"});
+    const std::string content = readFile(path);
+    EXPECT_NE(content.find("; keep me"), std::string::npos);
+    EXPECT_NE(content.find("InternalPort=9000"), std::string::npos);
+    EXPECT_NE(content.find("x=1"), std::string::npos);
+    EXPECT_NE(content.find("Counter=2\n1=a.example\n2=b.example"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    // Not cached: an edit by hand is seen by the next read.
+    write("[Bypass]\nCounter=1\n1=edited\n");
+    EXPECT_EQ(bypass::read(store), std::vector<std::string>{"edited"});
+}
+
+TEST_F(SettingsFile, BypassRoundTripAndShorterListKeepsOlderKeys)
+{
+    bypass::write(store, {"one", "", "three"});
+    EXPECT_EQ(bypass::read(store), (std::vector<std::string>{"one", "", "three"}));
+    bypass::write(store, {});
+    EXPECT_TRUE(bypass::read(store).empty());
+    const std::string content = readFile(path);
+    EXPECT_NE(content.find("Counter=0"), std::string::npos);
+    EXPECT_NE(content.find("3=three"), std::string::npos);
+}
+
+TEST_F(SettingsFile, GapsInTheNumberedKeysGiveEmptyLines)
+{
+    write("[Bypass]\nCounter=3\n1=first\n3=third\n");
+    EXPECT_EQ(bypass::read(store), (std::vector<std::string>{"first", "", "third"}));
+}
+
+TEST_F(SettingsFile, DamagedCountersGiveNoLinesOrACappedList)
+{
+    for (const char* counter : {"-5", "abc", "", "99999999999", "1.5", "0"}) {
+        write(std::string("[Bypass]\nCounter=") + counter + "\n1=x\n");
+        EXPECT_TRUE(bypass::read(store).empty()) << counter;
+    }
+    write("[Bypass]\nCounter=2000000000\n1=x\n");
+    const std::vector<std::string> lines = bypass::read(store);
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(bypass::kMaxLines));
+    EXPECT_EQ(lines.front(), "x");
+    EXPECT_EQ(lines.back(), "");
+}
+
+TEST_F(SettingsFile, BinaryJunkReadsAsDefaults)
+{
+    std::string junk;
+    for (int i = 0; i < 4096; ++i) {
+        junk += static_cast<char>((i * 7919) & 0xff);
+    }
+    write(junk);
+    EXPECT_EQ(store.readString("Config", "InternalPort", "7070"), "7070");
+    EXPECT_LE(bypass::read(store).size(), static_cast<std::size_t>(bypass::kMaxLines));
+    bypass::write(store, {"after"});
+    EXPECT_EQ(bypass::read(store), std::vector<std::string>{"after"});
+}
+
+TEST_F(SettingsFile, UnwritableFileThrowsAndLeavesTheOldContent)
+{
+    write("[Bypass]\nCounter=1\n1=old\n");
+    std::filesystem::create_directory(path + ".tmp"); // the temporary file cannot be made
+    EXPECT_THROW(bypass::write(store, {"new"}), std::runtime_error);
+    EXPECT_EQ(bypass::read(store), std::vector<std::string>{"old"});
+}
+
+TEST(SettingsInteger, ReadsDecimalAndHexAndRejectsTheRest)
+{
+    EXPECT_EQ(parseSettingsInteger("3", 0), 3);
+    EXPECT_EQ(parseSettingsInteger("-5", 0), -5);
+    EXPECT_EQ(parseSettingsInteger("+7", 0), 7);
+    EXPECT_EQ(parseSettingsInteger("0x1F", 0), 31);
+    EXPECT_EQ(parseSettingsInteger("$10", 0), 16);
+    EXPECT_EQ(parseSettingsInteger("2147483647", 0), 2147483647);
+    EXPECT_EQ(parseSettingsInteger("-2147483648", 0), -2147483647 - 1);
+    for (const char* bad : {"", "abc", "2147483648", "12a", "0x", "-", "1 2"}) {
+        EXPECT_EQ(parseSettingsInteger(bad, 42), 42) << bad;
+    }
+}
+
+TEST(MemoLines, LoadingNLinesAndSavingGivesNLinesBack)
+{
+    EXPECT_TRUE(memoLines("").empty());
+    EXPECT_EQ(memoLines("a\nb"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(memoLines("a\r\nb\r\n"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(memoLines("\n"), std::vector<std::string>{""});
+    for (const std::vector<std::string>& lines :
+         {std::vector<std::string>{}, {""}, {"", ""}, {"a", "", "c"}, {"a", ""}}) {
+        EXPECT_EQ(memoLines(memoText(lines)), lines);
+    }
+}

@@ -1,0 +1,83 @@
+#include "warden/ClientSession.h"
+
+#include "warden/Deadline.h"
+#include "warden/MessageReader.h"
+#include "warden/Relay.h"
+
+#include <asio/this_coro.hpp>
+#include <asio/write.hpp>
+
+#include <algorithm>
+#include <optional>
+
+namespace warden {
+
+using asio::ip::tcp;
+using socks5::Method;
+using socks5::Reply;
+
+namespace {
+
+asio::awaitable<std::error_code> send(tcp::socket& client, socks5::Bytes message)
+{
+    std::error_code error;
+    co_await asio::async_write(client, asio::buffer(message),
+                               asio::redirect_error(asio::use_awaitable, error));
+    co_return error;
+}
+
+// The client's CONNECT request, or nothing once the client has been answered (or, when
+// it does not speak SOCKS5 at all, simply dropped).
+asio::awaitable<std::optional<socks5::Request>> readRequest(tcp::socket& client)
+{
+    std::error_code error;
+    const auto greeting = co_await readMessage(client, socks5::parseGreeting, error);
+    if (error || greeting.status != socks5::ParseStatus::Done)
+        co_return std::nullopt;
+
+    const bool offersNone =
+        std::ranges::find(greeting.value, Method::NoAuthentication) != greeting.value.end();
+    error = co_await send(
+        client, socks5::buildMethodSelection(offersNone ? Method::NoAuthentication : Method::NoAcceptable));
+    if (error || !offersNone)
+        co_return std::nullopt;
+
+    const auto request = co_await readMessage(client, socks5::parseRequest, error);
+    if (error)
+        co_return std::nullopt;
+    if (request.status == socks5::ParseStatus::Done && request.value.command == socks5::Command::Connect)
+        co_return request.value;
+
+    const Reply refusal =
+        request.status == socks5::ParseStatus::Invalid ? request.failure : Reply::CommandNotSupported;
+    co_await send(client, socks5::buildReply({refusal, {}}));
+    co_return std::nullopt;
+}
+
+} // namespace
+
+asio::awaitable<void> serveClient(tcp::socket client, ExitRoute& route, BurstMover& mover,
+                                  std::chrono::steady_clock::duration handshakeLimit)
+{
+    std::error_code error;
+    client.set_option(tcp::no_delay(true), error);
+
+    std::optional<socks5::Request> request;
+    {
+        Deadline deadline(co_await asio::this_coro::executor, handshakeLimit, [&client] {
+            std::error_code ignored;
+            client.close(ignored);
+        });
+        request = co_await readRequest(client);
+    }
+    if (!request)
+        co_return;
+
+    ExitRoute::Route opened = co_await route.open(std::move(request->destination));
+    error = co_await send(client, socks5::buildReply(opened.answer));
+    if (error || !opened.exit)
+        co_return;
+    co_await relay(client, *opened.exit, mover);
+}
+
+} // namespace warden

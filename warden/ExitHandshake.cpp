@@ -1,0 +1,84 @@
+#include "warden/ExitHandshake.h"
+
+#include "warden/Deadline.h"
+#include "warden/MessageReader.h"
+
+#include <asio/this_coro.hpp>
+#include <asio/write.hpp>
+
+#include <array>
+
+namespace warden {
+
+namespace {
+
+template <typename T> struct StepResult
+{
+    std::optional<ExitFailure> failure;
+    T value{};
+};
+
+// Sends one message and reads the one answer, within `limit`.
+template <typename T>
+asio::awaitable<StepResult<T>> exchange(asio::ip::tcp::socket& exit, socks5::Bytes message,
+                                        MessageParser<T> parse, std::chrono::steady_clock::duration limit)
+{
+    Deadline deadline(co_await asio::this_coro::executor, limit, [&exit] {
+        std::error_code ignored;
+        exit.close(ignored);
+    });
+    std::error_code error;
+    co_await asio::async_write(exit, asio::buffer(message), asio::redirect_error(asio::use_awaitable, error));
+    socks5::Parsed<T> parsed;
+    if (!error)
+        parsed = co_await readMessage(exit, parse, error);
+    if (deadline.expired())
+        co_return StepResult<T>{ExitFailure::TimedOut};
+    if (error)
+        co_return StepResult<T>{classifyExitError(error)};
+    if (parsed.status == socks5::ParseStatus::Invalid)
+        co_return StepResult<T>{ExitFailure::NotSocks};
+    co_return StepResult<T>{std::nullopt, std::move(parsed.value)};
+}
+
+} // namespace
+
+asio::awaitable<std::optional<ExitFailure>> greetExit(asio::ip::tcp::socket& exit, Credentials credentials,
+                                                      std::chrono::steady_clock::duration stepLimit)
+{
+    using socks5::Method;
+    static constexpr std::array kOffered{Method::UsernamePassword, Method::NoAuthentication};
+    const auto chosen = co_await exchange<Method>(exit, socks5::buildGreeting(kOffered),
+                                                  socks5::parseMethodSelection, stepLimit);
+    if (chosen.failure)
+        co_return chosen.failure;
+    switch (chosen.value) {
+    case Method::NoAuthentication:
+        co_return std::nullopt;
+    case Method::UsernamePassword:
+        break;
+    case Method::NoAcceptable:
+        co_return ExitFailure::Rejected;
+    default: // a method that was not offered
+        co_return ExitFailure::NotSocks;
+    }
+
+    const auto accepted = co_await exchange<bool>(
+        exit, socks5::buildAuthRequest(credentials.user, credentials.key), socks5::parseAuthReply, stepLimit);
+    if (accepted.failure)
+        co_return accepted.failure;
+    if (!accepted.value)
+        co_return ExitFailure::Rejected;
+    co_return std::nullopt;
+}
+
+asio::awaitable<ConnectResult> requestConnect(asio::ip::tcp::socket& exit, socks5::Address destination,
+                                              std::chrono::steady_clock::duration limit)
+{
+    const socks5::Request request{socks5::Command::Connect, std::move(destination)};
+    auto answer =
+        co_await exchange<socks5::Answer>(exit, socks5::buildRequest(request), socks5::parseReply, limit);
+    co_return ConnectResult{answer.failure, std::move(answer.value)};
+}
+
+} // namespace warden

@@ -37,7 +37,7 @@ const QString kTitle = QStringLiteral("Nimbra");
 
 } // namespace
 
-TfrmMain::TfrmMain(platform::Host& host, QWidget* parent)
+TfrmMain::TfrmMain(platform::Host host, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_host(host), m_ui(std::make_unique<Ui::TfrmMain>())
 {
     m_ui->setupUi(this);
@@ -49,6 +49,8 @@ TfrmMain::TfrmMain(platform::Host& host, QWidget* parent)
     m_ui->ulbContactUs->setUrl(QString::fromUtf8(buildconfig::kContactHost) + QStringLiteral("/contact.php"));
     m_ui->ulbSeeMyIP->setText(QStringLiteral("SEE my IP - ") + QString::fromUtf8(buildconfig::kIpCheckName));
     m_ui->ulbSeeMyIP->setUrl(QString::fromUtf8(buildconfig::kIpCheckSite));
+
+    m_ui->tstAbout->installEventFilter(this);
 
     createMenu();
     m_tray = new TrayIcon(this);
@@ -165,11 +167,18 @@ bool TfrmMain::InitInterface()
 
 void TfrmMain::centreAppName()
 {
-    // The page has its final size only once the tab widget has laid itself out; a
-    // polish and a size hint are enough for that while the window is still hidden.
     m_ui->lblAppName->adjustSize();
-    const int pageWidth = m_ui->pclMain->width() - (m_ui->pclMain->width() - m_ui->tstAbout->width());
-    m_ui->lblAppName->move((pageWidth - m_ui->lblAppName->width()) / 2, m_ui->lblAppName->y());
+    m_ui->lblAppName->move((m_ui->tstAbout->width() - m_ui->lblAppName->width()) / 2, m_ui->lblAppName->y());
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // A hidden tab widget lays out its pages only when it first shows, so the About page
+    // gets its real width then; the name is centred again on every change of it.
+    if (watched == m_ui->tstAbout && event->type() == QEvent::Resize) {
+        centreAppName();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TfrmMain::LoadOptions()

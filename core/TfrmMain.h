@@ -22,7 +22,7 @@ class TfrmMain : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TfrmMain(platform::Host& host, QWidget* parent = nullptr);
+    explicit TfrmMain(platform::Host host, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
     // The whole start-up after the windows exist. False when the program has to end
@@ -91,6 +91,7 @@ signals:
 protected:
     // FormClose: runs whenever the main window closes.
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createMenu();
@@ -99,7 +100,7 @@ private:
     void showCentred();
     void centreAppName();
 
-    platform::Host& m_host;
+    platform::Host m_host;
     std::unique_ptr<Ui::TfrmMain> m_ui;
     TrayIcon* m_tray = nullptr;
     QMenu* m_menu = nullptr;

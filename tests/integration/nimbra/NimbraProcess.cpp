@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -33,7 +34,10 @@ NimbraProcess::~NimbraProcess()
 void NimbraProcess::start()
 {
     const std::string program = std::string(std::getenv("NIMBRA_APP_DIR")) + "/nimbra";
-    std::vector<std::string> env = {"HOME=" + m_home, "XDG_RUNTIME_DIR=" + m_home, "QT_QPA_PLATFORM=offscreen",
+    // The runtime folder holds the single-instance lock; it must be private to the user.
+    const std::string runtime = m_home + "/run";
+    mkdir(runtime.c_str(), 0700);
+    std::vector<std::string> env = {"HOME=" + m_home, "XDG_RUNTIME_DIR=" + runtime, "QT_QPA_PLATFORM=offscreen",
                                     "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
     for (const char* inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
         if (const char* value = std::getenv(inherited)) {

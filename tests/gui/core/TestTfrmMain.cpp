@@ -1,0 +1,248 @@
+#include "core/BypassSettings.h"
+#include "core/HandlerGuard.h"
+#include "core/TfrmMain.h"
+#include "skin/Icons.h"
+#include "skin/TrayIcon.h"
+#include "tests/support/FakeHost.h"
+#include "tests/support/TempDir.h"
+#include "ui/SkinMsgBox.h"
+#include "ui_frmMain.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Messages of the activity log, without their time stamps.
+QStringList loggedMessages(const TfrmMain& form)
+{
+    QStringList messages;
+    for (const std::string& line : form.activityLog()->lines()) {
+        messages << QString::fromStdString(line.substr(line.find(" ] ") + 3));
+    }
+    return messages;
+}
+
+std::string appSkin()
+{
+    return std::string(std::getenv("NIMBRA_APP_DIR")) + "/default.skn";
+}
+
+} // namespace
+
+class TestTfrmMain : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TempDir> m_dir;
+    std::unique_ptr<FakeHost> m_fake;
+    std::string m_dataFolder;
+
+    // A user whose settings name the built skin; `extra` is added to the settings file.
+    std::unique_ptr<TfrmMain> startedForm(const std::string& extra = "")
+    {
+        m_dir->writeFile("config/Nimbra/dirudo.ini", "[Config]\nSkin=" + appSkin() + "\n" + extra);
+        auto form = std::make_unique<TfrmMain>(m_fake->host());
+        if (!form->InitMain()) {
+            return nullptr;
+        }
+        return form;
+    }
+
+private slots:
+    void initTestCase() { skin::initResources(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<TempDir>();
+        m_fake = std::make_unique<FakeHost>();
+        m_fake->folders.appData = m_dir->file("config");
+        std::filesystem::create_directory(m_fake->folders.appData);
+        m_fake->clock.utc = {2026, 12, 7, 23, 0, 0, 0};
+        m_fake->clock.local = {2026, 12, 8, 1, 0, 0, 0};
+        m_fake->desktop.browserCommand = "firefox-esr %u";
+        m_dataFolder = m_dir->file("config/Nimbra") + "/";
+        setHandlerErrorSink({});
+    }
+
+    void startUpWritesItsLinesAndShowsOnlyTheTray()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        QCOMPARE(loggedMessages(*form), QStringList({"Nimbra", "Version: 1.33", "OS: Test OS 1.0",
+                                                     "Default Browser: firefox-esr %u", "TimeZone: GMT +2"}));
+        // Only the tray shows; a desktop without a notification area shows the window.
+        QCOMPARE(form->isVisible(), !form->ctiControl()->trayAvailable());
+        QCOMPARE(form->dataFolder(), m_dataFolder);
+        QCOMPARE(form->internalPort(), std::string("7070"));
+        QCOMPARE(form->helpFile(), form->applicationFolder() + "help.chm");
+        QCOMPARE(form->ctiControl()->hint(), QStringLiteral("Corvane"));
+        QCOMPARE(form->form()->suiMain->caption(), QStringLiteral("Nimbra"));
+        QCOMPARE(form->form()->lblAppName->text(), QStringLiteral("Nimbra 1.33"));
+        QCOMPARE(form->form()->pclMain->currentWidget(), form->form()->suiTabSheet1);
+        // No settings were saved by the start-up.
+        QVERIFY(readFile(m_dataFolder + "dirudo.ini").find("Bypass") == std::string::npos);
+    }
+
+    void theTrayMenuHasItsNineItemsInOrder()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        QStringList captions;
+        for (const QAction* item : form->ppmMain()->actions()) {
+            captions << item->text();
+        }
+        QCOMPARE(captions, QStringList({"&Diru DO", "&Stop Diru DO", "Select I&P", "SEE my &IP...", "&Options...",
+                                        "&Report...", "Hel&p...", "&About...", "&Exit"}));
+        QVERIFY(!form->DiruDO1->isEnabled());
+        QVERIFY(!form->StopDiruDO1->isEnabled());
+        QVERIFY(!form->Report1->isVisible());
+        QCOMPARE(form->ctiControl()->popupMenu(), form->ppmMain());
+    }
+
+    void anUncreatableDataFolderEndsTheStartWithItsMessage()
+    {
+        m_fake->folders.appData = m_dir->file("missing/parent");
+        queueMsgBoxAnswer(1);
+        TfrmMain form(m_fake->host());
+        QVERIFY(!form.InitMain());
+        const QList<MsgBoxCall> calls = takeMsgBoxCalls();
+        QCOMPARE(calls.size(), 1);
+        QCOMPARE(calls[0].caption, QStringLiteral("Nimbra"));
+        QCOMPARE(calls[0].text, QStringLiteral("Can not create Application Data Folder"));
+        QCOMPARE(calls[0].kind, MsgKind::Error);
+        QCOMPARE(calls[0].buttons, MsgButton::Ok);
+        QVERIFY(!std::filesystem::exists(m_dir->file("missing")));
+    }
+
+    void aMissingSkinEndsTheStartBeforeTheLog()
+    {
+        m_dir->writeFile("config/Nimbra/dirudo.ini", "[Config]\nSkin=" + m_dir->file("none.skn") + "\n");
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                box->accept();
+            }
+        });
+        TfrmMain form(m_fake->host());
+        QVERIFY(!form.InitMain());
+        QCOMPARE(shown, QStringLiteral("Can not find Skin File"));
+        QVERIFY(!std::filesystem::exists(m_dataFolder + "report.txt"));
+    }
+
+    void anUnwritableLogIsShownAndTheProgramGoesOn()
+    {
+        std::filesystem::create_directories(m_dataFolder + "report.txt");
+        QStringList errors;
+        setHandlerErrorSink([&errors](const QString& message) { errors << message; });
+        auto form = startedForm();
+        QVERIFY(form);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY(errors[0].contains("report.txt"));
+        // The first line stays in memory; the rest of that start-up step was not run.
+        QCOMPARE(loggedMessages(*form), QStringList({"Nimbra"}));
+    }
+
+    void optionsAboutCancelAndOk()
+    {
+        auto form = startedForm("[Bypass]\nCounter=3\n1=first.example\n3=third.example\n");
+        QVERIFY(form);
+        Ui::TfrmMain& ui = *form->form();
+        QCOMPARE(ui.memBypass->toPlainText(), QStringLiteral("first.example\n\nthird.example\n"));
+
+        form->About1->trigger();
+        QVERIFY(form->isVisible());
+        QCOMPARE(ui.pclMain->currentWidget(), ui.tstAbout);
+        ui.suiButton1->click();
+        QVERIFY(!form->isVisible());
+        form->Options1->trigger();
+        QCOMPARE(ui.pclMain->currentWidget(), ui.tstAbout);
+
+        // Cancel keeps the edits in the window but saves nothing.
+        ui.memBypass->setPlainText("edited.example\nsecond.example");
+        ui.chkStartWithWindows->setChecked(true);
+        ui.suiButton1->click();
+        QVERIFY(!form->isVisible());
+        QVERIFY(m_fake->autostart.entries.empty());
+        QVERIFY(readFile(m_dataFolder + "dirudo.ini").find("edited") == std::string::npos);
+        form->Options1->trigger();
+        QCOMPARE(ui.memBypass->toPlainText(), QStringLiteral("edited.example\nsecond.example"));
+
+        ui.btnOK->click();
+        QVERIFY(!form->isVisible());
+        SettingsStore saved(m_dataFolder + "dirudo.ini");
+        QCOMPARE(bypass::read(saved), (std::vector<std::string>{"edited.example", "second.example"}));
+        // A key of the longer list before stays in the file.
+        QCOMPARE(saved.readString("Bypass", "3", ""), std::string("third.example"));
+        QCOMPARE(m_fake->autostart.entries.at("Nimbra"), form->executablePath());
+
+        ui.chkStartWithWindows->setChecked(false);
+        ui.memBypass->clear();
+        ui.btnOK->click();
+        QVERIFY(m_fake->autostart.entries.empty());
+        QVERIFY(readFile(m_dataFolder + "dirudo.ini").find("Counter=0") != std::string::npos);
+    }
+
+    void theAboutLabelIsCentredOnItsPage()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        const Ui::TfrmMain& ui = *form->form();
+        QCOMPARE(ui.lblAppName->x(), (ui.tstAbout->width() - ui.lblAppName->width()) / 2);
+        form->About1->trigger();
+        QCOMPARE(ui.lblAppName->x(), (ui.tstAbout->width() - ui.lblAppName->width()) / 2);
+    }
+
+    void linksAndCommandsOpenTheirTargets()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        m_fake->desktop.launches.clear();
+        form->SeeMyIP1->trigger();
+        QTest::mouseClick(form->form()->ulbSeeMyIP, Qt::LeftButton);
+        form->Help1->trigger();
+        form->Report1->trigger();
+        using Launch = FakeDesktop::Launch;
+        const std::vector<Launch> expected = {{"", "http://127.0.0.1:8369/ip"},
+                                              {"", "http://127.0.0.1:8369/ip"},
+                                              {"", form->applicationFolder() + "help.chm"},
+                                              {"", m_dataFolder + "report.txt"}};
+        QVERIFY(m_fake->desktop.launches == expected);
+
+        // Without a default browser the address goes to the system's fallback browser.
+        m_fake->desktop.browserCommand.clear();
+        m_fake->desktop.launches.clear();
+        QTest::mouseClick(form->form()->ulbContactUs, Qt::LeftButton);
+        QCOMPARE(m_fake->desktop.launches.size(), std::size_t(1));
+        QCOMPARE(m_fake->desktop.launches[0].target, std::string("http://127.0.0.1:8369/contact.php"));
+        QVERIFY(!m_fake->desktop.launches[0].program.empty());
+    }
+
+    void exitClosesTheWindowAndLogsIt()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        QSignalSpy closed(form.get(), &TfrmMain::closed);
+        form->Exit1->trigger();
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(loggedMessages(*form).last(), QStringLiteral("Closing..."));
+        QVERIFY(readFile(m_dataFolder + "report.txt").find("] Closing...\r\n") != std::string::npos);
+    }
+};
+
+QTEST_MAIN(TestTfrmMain)
+#include "TestTfrmMain.moc"

@@ -37,10 +37,14 @@ signals:
     void closeClicked();
 
 protected:
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void refreshIcon();
+
     QLabel* m_icon = nullptr;
     QLabel* m_caption = nullptr;
     Buttons m_buttons;

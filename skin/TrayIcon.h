@@ -21,6 +21,7 @@ public:
     enum BalloonIcon { BalloonNone = 0, BalloonInfo = 1, BalloonWarning = 2, BalloonError = 3 };
     static constexpr int kBalloonTitleMax = 63;
     static constexpr int kBalloonTextMax = 255;
+    static constexpr int kDefaultAnimateIntervalMs = 300;
 
     struct Balloon
     {
@@ -64,7 +65,9 @@ public:
     // Where the desktop has no notification area the main form shows all the same, so
     // the program stays reachable.
     void start();
-    bool trayAvailable() const;
+    // Whether the desktop has a notification area; virtual so tests can stand in for
+    // either kind of desktop.
+    virtual bool trayAvailable() const;
 
 signals:
     // Handlers set `showMainForm` to false to keep the main form hidden after start-up.

@@ -1,0 +1,77 @@
+#include "platform/linux/LinuxAutostart.h"
+
+#include "platform/linux/DesktopEntry.h"
+#include "platform/linux/XdgPaths.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace platform {
+
+namespace {
+
+// Writes the whole entry beside its place and renames it there, so a desktop session
+// reading the folder never sees half an entry.
+void writeAtomically(const std::filesystem::path& path, const std::string& content)
+{
+    std::error_code failed;
+    std::filesystem::create_directories(path.parent_path(), failed);
+    if (failed) {
+        return;
+    }
+    const std::filesystem::path temporary = path.string() + ".new";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << content;
+        out.flush();
+        if (!out) {
+            out.close();
+            std::filesystem::remove(temporary, failed);
+            return;
+        }
+    }
+    std::filesystem::rename(temporary, path, failed);
+    if (failed) {
+        std::filesystem::remove(temporary, failed);
+    }
+}
+
+} // namespace
+
+std::string autostartEntryPath(const std::string& name)
+{
+    const std::string configHome = xdgConfigHome();
+    return configHome.empty() ? "" : configHome + "/autostart/" + name + ".desktop";
+}
+
+bool LinuxAutostart::isEnabled(const std::string& name) const
+{
+    const std::string path = autostartEntryPath(name);
+    if (path.empty()) {
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return autostartEntryActive(text);
+}
+
+void LinuxAutostart::setEnabled(bool enable, const std::string& name, const std::string& command)
+{
+    const std::string path = autostartEntryPath(name);
+    if (path.empty()) {
+        return;
+    }
+    if (enable) {
+        writeAtomically(path, autostartEntryText(name, command));
+    } else {
+        std::error_code missingIsFine;
+        std::filesystem::remove(path, missingIsFine);
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,38 @@
+#include "tests/support/FakeHost.h"
+
+#include <filesystem>
+#include <system_error>
+
+bool FakeFolders::folderExists(const std::string& path) const
+{
+    std::error_code failed;
+    return std::filesystem::is_directory(path, failed);
+}
+
+bool FakeFolders::createFolder(const std::string& path)
+{
+    // create_directory makes one level only, as the real one does.
+    std::error_code failed;
+    return !failCreateFolder && std::filesystem::create_directory(path, failed);
+}
+
+bool FakeFolders::fileExists(const std::string& path) const
+{
+    std::error_code failed;
+    return std::filesystem::exists(path, failed) && !std::filesystem::is_directory(path, failed);
+}
+
+bool FakeAutostart::isEnabled(const std::string& name) const
+{
+    const auto entry = entries.find(name);
+    return entry != entries.end() && !entry->second.empty();
+}
+
+void FakeAutostart::setEnabled(bool enable, const std::string& name, const std::string& command)
+{
+    if (enable) {
+        entries[name] = command;
+    } else {
+        entries.erase(name);
+    }
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "platform/Host.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+// Fakes of the platform seam: values the tests set, and records of what was asked of them.
+
+class FakeClock : public platform::Clock
+{
+public:
+    platform::DateTime local;
+    platform::DateTime utc;
+
+    platform::DateTime localNow() const override { return local; }
+    platform::DateTime utcNow() const override { return utc; }
+};
+
+// Real file system operations, with the two well-known folders set by the test.
+class FakeFolders : public platform::Folders
+{
+public:
+    std::string appData;
+    std::string firefoxProfiles;
+    // Makes createFolder fail without touching the file system.
+    bool failCreateFolder = false;
+
+    std::string appDataFolder() const override { return appData; }
+    bool folderExists(const std::string& path) const override;
+    bool createFolder(const std::string& path) override;
+    bool fileExists(const std::string& path) const override;
+    std::string firefoxProfilesFolder() const override { return firefoxProfiles; }
+};
+
+// Records every launch instead of starting anything.
+class FakeDesktop : public platform::Desktop
+{
+public:
+    struct Launch
+    {
+        // Empty for shellOpen, the program for shellOpenWith.
+        std::string program;
+        std::string target;
+        bool operator==(const Launch&) const = default;
+    };
+
+    std::string browserCommand;
+    std::vector<Launch> launches;
+
+    std::string defaultBrowserCommand() const override { return browserCommand; }
+    void shellOpen(const std::string& target) override { launches.push_back({"", target}); }
+    void shellOpenWith(const std::string& program, const std::string& argument) override
+    {
+        launches.push_back({program, argument});
+    }
+};
+
+class FakeAutostart : public platform::Autostart
+{
+public:
+    // Entry name -> command.
+    std::map<std::string, std::string> entries;
+
+    bool isEnabled(const std::string& name) const override;
+    void setEnabled(bool enable, const std::string& name, const std::string& command) override;
+};
+
+class FakeSystemInfo : public platform::SystemInfo
+{
+public:
+    std::string name = "Test OS 1.0";
+    int languageId = 1033;
+
+    std::string osName() const override { return name; }
+    int systemLanguageId() const override { return languageId; }
+};
+
+// One fake of each part, handed to the logic as a platform::Host.
+struct FakeHost
+{
+    FakeClock clock;
+    FakeFolders folders;
+    FakeDesktop desktop;
+    FakeAutostart autostart;
+    FakeSystemInfo systemInfo;
+
+    platform::Host host() { return {clock, folders, desktop, autostart, systemInfo}; }
+};

@@ -1,0 +1,219 @@
+#include "support/Async.h"
+#include "support/FakeExit.h"
+#include "support/Loopback.h"
+#include "support/TestCredentials.h"
+
+#include "warden/ExitDialer.h"
+#include "warden/ExitHandshake.h"
+#include "warden/SparePool.h"
+
+#include <asio/read.hpp>
+#include <asio/write.hpp>
+
+#include <optional>
+
+namespace warden {
+namespace {
+
+using asio::ip::tcp;
+using socks5::Bytes;
+using testing::eventually;
+using testing::FakeExit;
+using testing::runToEnd;
+
+class ExitSide : public ::testing::Test
+{
+protected:
+    ExitSettings settingsFor(std::uint16_t port, std::string key = testing::kKey)
+    {
+        return ExitSettings{
+            "127.0.0.1", port, {testing::kUser, std::move(key)}, std::chrono::milliseconds(300)};
+    }
+
+    // Dials once; the failure, or nothing when an authenticated connection came back.
+    std::optional<ExitFailure> dialOnce(const ExitSettings& settings, std::vector<int>* progress = nullptr)
+    {
+        ExitDialer dialer(m_io.get_executor(), settings);
+        std::optional<ExitFailure> failure;
+        const bool ended = runToEnd(m_io, [&]() -> asio::awaitable<void> {
+            DialResult result = co_await dialer.dial([progress](const status::Event& event) {
+                if (progress)
+                    progress->push_back(event.code);
+            });
+            if (!result.socket)
+                failure = result.failure;
+        }());
+        EXPECT_TRUE(ended);
+        return failure;
+    }
+
+    asio::io_context m_io;
+};
+
+TEST_F(ExitSide, DialAuthenticatesAndReportsEachStep)
+{
+    FakeExit exit(m_io, testing::authenticate);
+    std::vector<int> progress;
+    EXPECT_EQ(dialOnce(settingsFor(exit.port()), &progress), std::nullopt);
+    // An address literal is not resolved.
+    EXPECT_EQ(progress, (std::vector<int>{160032, 160238}));
+}
+
+TEST_F(ExitSide, DialWithoutAuthenticationWhenTheExitNeedsNone)
+{
+    FakeExit exit(m_io, [](FakeExit::Socket s) {
+        return testing::answerGreeting(std::move(s), {0x05, 0x00});
+    });
+    EXPECT_EQ(dialOnce(settingsFor(exit.port())), std::nullopt);
+}
+
+TEST_F(ExitSide, DialClassifiesWhatGoesWrong)
+{
+    FakeExit authenticating(m_io, testing::authenticate);
+    EXPECT_EQ(dialOnce(settingsFor(authenticating.port(), "wrong")), ExitFailure::Rejected);
+
+    const struct
+    {
+        const char* what;
+        Bytes answer;
+        ExitFailure failure;
+    } answers[] = {
+        {"no acceptable method", {0x05, 0xFF}, ExitFailure::Rejected},
+        {"a method not offered", {0x05, 0x01}, ExitFailure::NotSocks},
+        {"an HTTP server", Bytes{'H', 'T', 'T', 'P', '/', '1'}, ExitFailure::NotSocks},
+        {"SOCKS4", {0x00, 0x5A}, ExitFailure::NotSocks},
+    };
+    for (const auto& c : answers) {
+        FakeExit exit(m_io, [answer = c.answer](FakeExit::Socket s) {
+            return testing::answerGreeting(std::move(s), answer);
+        });
+        EXPECT_EQ(dialOnce(settingsFor(exit.port())), c.failure) << c.what;
+    }
+
+    FakeExit mute(m_io, testing::stayMute);
+    EXPECT_EQ(dialOnce(settingsFor(mute.port())), ExitFailure::TimedOut);
+
+    FakeExit closing(m_io, [](FakeExit::Socket s) -> asio::awaitable<void> {
+        s->close();
+        co_return;
+    });
+    EXPECT_EQ(dialOnce(settingsFor(closing.port())), ExitFailure::Refused);
+
+    EXPECT_EQ(dialOnce(settingsFor(testing::freeLoopbackPort())), ExitFailure::Refused);
+}
+
+// Reads a CONNECT request and answers it with `reply`, recording the request's bytes.
+asio::awaitable<void> answerConnect(FakeExit::Socket socket, Bytes reply, std::shared_ptr<Bytes> request)
+{
+    request->resize(5);
+    co_await asio::async_read(*socket, asio::buffer(*request), asio::use_awaitable);
+    request->resize(5 + (*request)[4] + 2);
+    co_await asio::async_read(*socket, asio::buffer(request->data() + 5, request->size() - 5),
+                              asio::use_awaitable);
+    co_await asio::async_write(*socket, asio::buffer(reply), asio::use_awaitable);
+}
+
+TEST_F(ExitSide, ConnectSendsADomainAsANameAndReadsTheAnswer)
+{
+    const auto request = std::make_shared<Bytes>();
+    const Bytes success =
+        socks5::buildReply({socks5::Reply::Succeeded, {socks5::AddressType::IPv4, {1, 2, 3, 4}, 99}});
+    FakeExit exit(m_io, [&](FakeExit::Socket s) { return answerConnect(std::move(s), success, request); });
+    const socks5::Address destination{socks5::AddressType::Domain, Bytes{'e', 'x', '.', 'o', 'r', 'g'}, 443};
+
+    ConnectResult result;
+    ASSERT_TRUE(runToEnd(m_io, [&]() -> asio::awaitable<void> {
+        tcp::socket socket(m_io);
+        co_await socket.async_connect({asio::ip::address_v4::loopback(), exit.port()}, asio::use_awaitable);
+        result = co_await requestConnect(socket, destination, std::chrono::seconds(5));
+    }()));
+    EXPECT_EQ(*request, socks5::buildRequest({socks5::Command::Connect, destination}));
+    ASSERT_FALSE(result.failure);
+    EXPECT_EQ(result.answer.reply, socks5::Reply::Succeeded);
+    EXPECT_EQ(result.answer.bound.port, 99);
+}
+
+class SparePoolTest : public ExitSide
+{
+protected:
+    // A pool started the way verification starts it, with one authenticated connection.
+    void startPool(std::uint16_t port, SparePool::Limits limits)
+    {
+        m_dialer.emplace(m_io.get_executor(), settingsFor(port));
+        m_pool.emplace(
+            m_io.get_executor(), *m_dialer, [this](ExitFailure failure) { m_failures.push_back(failure); },
+            limits);
+        ASSERT_TRUE(runToEnd(m_io, [&]() -> asio::awaitable<void> {
+            DialResult first = co_await m_dialer->dial();
+            if (first.socket)
+                m_pool->start(std::move(*first.socket));
+        }()));
+    }
+
+    // Runs the io_context until `condition` holds.
+    bool runUntil(std::function<bool()> condition)
+    {
+        bool held = false;
+        const bool ended = runToEnd(
+            m_io, [&]() -> asio::awaitable<void> { held = co_await eventually(std::move(condition)); }());
+        return ended && held;
+    }
+
+    std::optional<ExitDialer> m_dialer;
+    std::optional<SparePool> m_pool;
+    std::vector<ExitFailure> m_failures;
+};
+
+TEST_F(SparePoolTest, KeepsTwoSparesAndReplacesATakenOne)
+{
+    FakeExit exit(m_io, testing::authenticate);
+    startPool(exit.port(), {});
+    ASSERT_TRUE(runUntil([&] { return m_pool->size() == 2; }));
+    EXPECT_EQ(exit.accepted(), 2);
+
+    auto spare = m_pool->take();
+    ASSERT_TRUE(spare);
+    EXPECT_TRUE(spare->is_open());
+    EXPECT_EQ(m_pool->size(), 1u);
+    ASSERT_TRUE(runUntil([&] { return m_pool->size() == 2; }));
+    EXPECT_EQ(exit.accepted(), 3);
+    EXPECT_TRUE(m_failures.empty());
+}
+
+TEST_F(SparePoolTest, ReplacesSparesTheExitCloses)
+{
+    // The first connections are closed by the exit right after authentication.
+    const auto closeFirst = std::make_shared<int>(4);
+    FakeExit exit(m_io, [closeFirst](FakeExit::Socket s) {
+        return --*closeFirst >= 0 ? testing::authenticateThenClose(std::move(s))
+                                  : testing::authenticate(std::move(s));
+    });
+    startPool(exit.port(), {});
+    ASSERT_TRUE(runUntil([&] { return exit.accepted() == 6 && m_pool->size() == 2; }));
+    EXPECT_TRUE(m_failures.empty());
+}
+
+TEST_F(SparePoolTest, ReplacesSparesBeforeTheExitTimesThemOut)
+{
+    FakeExit exit(m_io, testing::authenticate);
+    startPool(exit.port(), {2, std::chrono::milliseconds(50)});
+    ASSERT_TRUE(runUntil([&] { return exit.accepted() >= 8; }));
+    EXPECT_LE(m_pool->size(), 2u);
+}
+
+TEST_F(SparePoolTest, ReportsWhenReplacementsFailAndStopsOnRequest)
+{
+    FakeExit exit(m_io, testing::authenticate);
+    startPool(exit.port(), {});
+    ASSERT_TRUE(runUntil([&] { return m_pool->size() == 2; }));
+
+    exit.kill(); // the spares see the exit go, their replacements are refused
+    ASSERT_TRUE(runUntil([&] { return !m_failures.empty(); }));
+    EXPECT_EQ(m_failures.front(), ExitFailure::Refused);
+    m_pool->stop();
+    EXPECT_EQ(m_pool->size(), 0u);
+    EXPECT_FALSE(m_pool->take());
+}
+
+} // namespace
+} // namespace warden

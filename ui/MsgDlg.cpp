@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -104,12 +105,24 @@ TfrmMsg::TfrmMsg(const QString& caption, const QString& text, MsgKind kind, std:
     for (qsizetype i = 0; i < m_buttons.size(); ++i)
         m_buttons[i]->setGeometry(toQRect(layout.buttons[static_cast<std::size_t>(i)]));
     setFixedSize(layout.width, layout.height);
+    addBorder();
 
     QScreen* screen = QApplication::activeWindow() != nullptr ? QApplication::activeWindow()->screen()
                                                               : QGuiApplication::primaryScreen();
     if (screen != nullptr)
         move(screen->availableGeometry().center() - rect().center());
     m_buttons.last()->setFocus();
+}
+
+void TfrmMsg::addBorder()
+{
+    // A frameless window has no edge of its own: over a window of the same light colour it
+    // would not stand out. The frame lies below every other child; the skin may restyle it.
+    auto* border = new QFrame(this);
+    border->setObjectName(QStringLiteral("frmBorder"));
+    border->setFrameStyle(QFrame::Box | QFrame::Plain);
+    border->setGeometry(rect());
+    border->lower();
 }
 
 QString TfrmMsg::copyText() const

@@ -37,6 +37,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void addBorder();
+
     SkinTitleBar* m_titleBar;
     QLabel* m_image;
     QLabel* m_label;

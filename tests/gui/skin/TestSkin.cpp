@@ -96,14 +96,8 @@ private slots:
         QVERIFY(hueOf(3) >= 100 && hueOf(3) <= 150);
     }
 
-    void markIconsComeInEveryTraySize()
+    void busyFramesDifferFromEachOther()
     {
-        const QList<QSize> sizes = skin::programIcon().availableSizes();
-        for (int size : {16, 22, 32, 48, 64})
-            QVERIFY(sizes.contains(QSize(size, size)));
-        const QList<QIcon> status = skin::statusIcons();
-        QCOMPARE(status.size(), 2);
-        QVERIFY(status[0].pixmap(22).toImage() != status[1].pixmap(22).toImage());
         const QList<QIcon> busy = skin::busyFrames();
         QVERIFY(busy.size() >= 4 && busy.size() <= 8);
         for (qsizetype i = 1; i < busy.size(); ++i)

@@ -1,86 +1,55 @@
 #include "platform/linux/LinuxFolders.h"
 
 #include "tests/support/ScopedEnv.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using namespace platform;
 
-namespace {
-
-class LinuxFoldersTest : public testing::Test
+TEST(LinuxFolders, AppDataFolderIsAnAbsoluteXdgConfigHomeElseBelowHome)
 {
-protected:
-    TempDir m_temp;
-    ScopedEnv m_home{"HOME", m_temp.file("home")};
-    ScopedEnv m_config{"XDG_CONFIG_HOME", std::nullopt};
-    LinuxFolders m_folders;
-};
-
-} // namespace
-
-TEST_F(LinuxFoldersTest, AppDataFolderFollowsXdgConfigHome)
-{
-    EXPECT_EQ(m_folders.appDataFolder(), m_temp.file("home/.config"));
-    {
-        ScopedEnv config("XDG_CONFIG_HOME", "/etc/xdg-test/");
-        EXPECT_EQ(m_folders.appDataFolder(), "/etc/xdg-test");
+    TempHome user;
+    const TempDir& temp = user.dir;
+    LinuxFolders folders;
+    EXPECT_EQ(folders.appDataFolder(), temp.file("home/.config"));
+    for (const char* ignored : {"", "relative/config"}) {
+        ScopedEnv config("XDG_CONFIG_HOME", ignored);
+        EXPECT_EQ(folders.appDataFolder(), temp.file("home/.config")) << ignored;
     }
-    {
-        ScopedEnv relative("XDG_CONFIG_HOME", "relative/config");
-        EXPECT_EQ(m_folders.appDataFolder(), m_temp.file("home/.config"));
-    }
-    {
-        ScopedEnv empty("XDG_CONFIG_HOME", "");
-        EXPECT_EQ(m_folders.appDataFolder(), m_temp.file("home/.config"));
-    }
+    ScopedEnv config("XDG_CONFIG_HOME", "/etc/xdg-test/");
+    EXPECT_EQ(folders.appDataFolder(), "/etc/xdg-test");
+    ScopedEnv noConfig("XDG_CONFIG_HOME", std::nullopt);
     ScopedEnv noHome("HOME", std::nullopt);
-    EXPECT_EQ(m_folders.appDataFolder(), "");
+    EXPECT_EQ(folders.appDataFolder(), "");
 }
 
-TEST_F(LinuxFoldersTest, FirefoxProfilesFolderPrefersTheXdgLocation)
+TEST(LinuxFolders, FirefoxProfilesFolderPrefersTheXdgLocationWhereItExists)
 {
-    EXPECT_EQ(m_folders.firefoxProfilesFolder(), "");
-
-    m_temp.makeFolder("home/.mozilla/firefox");
-    EXPECT_EQ(m_folders.firefoxProfilesFolder(), m_temp.file("home/.mozilla/firefox/"));
-
-    m_temp.makeFolder("home/.config/mozilla/firefox");
-    EXPECT_EQ(m_folders.firefoxProfilesFolder(), m_temp.file("home/.config/mozilla/firefox/"));
-
-    ScopedEnv config("XDG_CONFIG_HOME", m_temp.file("xdg"));
-    EXPECT_EQ(m_folders.firefoxProfilesFolder(), m_temp.file("home/.mozilla/firefox/"));
-    m_temp.makeFolder("xdg/mozilla/firefox");
-    EXPECT_EQ(m_folders.firefoxProfilesFolder(), m_temp.file("xdg/mozilla/firefox/"));
+    TempHome user;
+    const TempDir& temp = user.dir;
+    LinuxFolders folders;
+    EXPECT_EQ(folders.firefoxProfilesFolder(), "");
+    temp.makeFolder("home/.mozilla/firefox");
+    EXPECT_EQ(folders.firefoxProfilesFolder(), temp.file("home/.mozilla/firefox/"));
+    ScopedEnv config("XDG_CONFIG_HOME", temp.file("xdg"));
+    temp.makeFolder("xdg/mozilla/firefox");
+    EXPECT_EQ(folders.firefoxProfilesFolder(), temp.file("xdg/mozilla/firefox/"));
 }
 
-TEST_F(LinuxFoldersTest, CreateFolderMakesOneLevelPrivately)
+TEST(LinuxFolders, CreateFolderMakesOnePrivateLevel)
 {
-    EXPECT_FALSE(m_folders.createFolder(m_temp.file("a/b")));
-    EXPECT_FALSE(m_folders.folderExists(m_temp.file("a")));
-
-    ASSERT_TRUE(m_folders.createFolder(m_temp.file("a")));
-    EXPECT_TRUE(m_folders.folderExists(m_temp.file("a")));
+    TempHome user;
+    const TempDir& temp = user.dir;
+    LinuxFolders folders;
+    EXPECT_FALSE(folders.createFolder(temp.file("a/b")));
+    EXPECT_FALSE(folders.folderExists(temp.file("a")));
+    ASSERT_TRUE(folders.createFolder(temp.file("a")));
     struct stat info
     {
     };
-    ASSERT_EQ(stat(m_temp.file("a").c_str(), &info), 0);
+    ASSERT_EQ(stat(temp.file("a").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 077, 0u);
-
-    EXPECT_TRUE(m_folders.createFolder(m_temp.file("a")));
-    EXPECT_FALSE(m_folders.createFolder(""));
-}
-
-TEST_F(LinuxFoldersTest, FilesAndFoldersAreTold)
-{
-    const std::string file = m_temp.writeFile("settings.ini", "x");
-    EXPECT_TRUE(m_folders.fileExists(file));
-    EXPECT_FALSE(m_folders.folderExists(file));
-    EXPECT_FALSE(m_folders.createFolder(file));
-    EXPECT_TRUE(m_folders.folderExists(m_temp.path()));
-    EXPECT_FALSE(m_folders.fileExists(m_temp.path()));
-    EXPECT_FALSE(m_folders.fileExists(m_temp.file("missing")));
-    EXPECT_FALSE(m_folders.fileExists(""));
+    EXPECT_TRUE(folders.createFolder(temp.file("a")));
 }

@@ -55,6 +55,8 @@ TfrmMsg::TfrmMsg(const QString& caption, const QString& text, MsgKind kind, std:
 {
     setObjectName(QStringLiteral("frmMsg"));
     setWindowTitle(caption);
+    // The box has no parent to take an icon from; its title bar shows the program's mark.
+    setWindowIcon(skin::programIcon());
     setModal(true);
     m_titleBar->setObjectName(QStringLiteral("suiMsg"));
     m_titleBar->setCaption(caption);

@@ -2,10 +2,14 @@
 #include "core/TfrmMain.h"
 #include "platform/Host.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationRequest.h"
 #include "skin/Icons.h"
 
 #include <QApplication>
 #include <QSessionManager>
+#include <QSocketNotifier>
+
+#include <memory>
 
 int main(int argc, char* argv[])
 {
@@ -24,9 +28,16 @@ int main(int argc, char* argv[])
     // The session manager asks before the user logs off.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &frmMain,
                      [&frmMain](QSessionManager&) { frmMain.QueryEndSession(); });
-
     if (!frmMain.InitMain()) {
         return 1;
+    }
+    // Without a session manager the end of the session, like `kill`, arrives as a signal.
+    std::unique_ptr<QSocketNotifier> terminationRequest;
+    if (const int descriptor = platform::terminationRequestDescriptor(); descriptor >= 0) {
+        terminationRequest = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+        QObject::connect(terminationRequest.get(), &QSocketNotifier::activated, &frmMain, [&frmMain] {
+            frmMain.QueryEndSession();
+        });
     }
     return QApplication::exec();
 }

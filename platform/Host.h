@@ -40,8 +40,8 @@ class Folders
 {
 public:
     virtual ~Folders() = default;
-    // The per-user application data folder, without a trailing separator; empty when the
-    // system has none.
+    // The per-user application data folder, without a trailing separator; made when it is
+    // missing; empty when the system has none.
     virtual std::string appDataFolder() const = 0;
     virtual bool folderExists(const std::string& path) const = 0;
     // Creates one level: the parent must exist.

@@ -3,6 +3,7 @@
 #include "platform/linux/XdgPaths.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace platform {
@@ -21,7 +22,15 @@ bool isFolder(const std::string& path)
 
 std::string LinuxFolders::appDataFolder() const
 {
-    return xdgConfigHome();
+    // On a fresh account the configuration folder may not exist yet; the XDG rules ask
+    // for it to be made (private to the user) when something is to be written there.
+    const std::string folder = xdgConfigHome();
+    if (!folder.empty() && !isFolder(folder)) {
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ignored);
+    }
+    return folder;
 }
 
 bool LinuxFolders::folderExists(const std::string& path) const

@@ -74,6 +74,13 @@ bool NimbraProcess::isRunning()
     return m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) == 0;
 }
 
+void NimbraProcess::terminate()
+{
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGTERM);
+    }
+}
+
 void NimbraProcess::kill()
 {
     if (m_pid > 0) {

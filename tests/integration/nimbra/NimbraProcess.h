@@ -17,6 +17,8 @@ public:
     // Waits up to `seconds` for the process to end; its exit status, or -1 on time-out.
     int waitForExit(double seconds);
     bool isRunning();
+    // Asks the program to end, as the system does at the end of a session.
+    void terminate();
     void kill();
 
     // The data folder's report file once it holds `text`, empty after `seconds`.

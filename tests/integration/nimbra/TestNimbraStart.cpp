@@ -51,6 +51,13 @@ TEST(NimbraStart, WritesTheStartupLinesInOrderWithoutFirefox)
     ASSERT_FALSE(report.empty()) << "no start-up log";
     expectStartupLines(messages(report), false);
     EXPECT_TRUE(nimbra.isRunning());
+
+    // Asked to end, it closes as at the end of a session and logs it.
+    nimbra.terminate();
+    EXPECT_EQ(nimbra.waitForExit(kStartSeconds), 0);
+    const std::vector<std::string> lines = messages(nimbra.waitForReport("Closing...", 1));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines.back(), "Closing...");
 }
 
 TEST(NimbraStart, ReportsAFirefoxProfile)

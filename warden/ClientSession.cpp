@@ -37,8 +37,9 @@ asio::awaitable<std::optional<socks5::Request>> readRequest(tcp::socket& client)
 
     const bool offersNone =
         std::ranges::find(greeting.value, Method::NoAuthentication) != greeting.value.end();
-    error = co_await send(
-        client, socks5::buildMethodSelection(offersNone ? Method::NoAuthentication : Method::NoAcceptable));
+    socks5::Bytes choice =
+        socks5::buildMethodSelection(offersNone ? Method::NoAuthentication : Method::NoAcceptable);
+    error = co_await send(client, std::move(choice));
     if (error || !offersNone)
         co_return std::nullopt;
 
@@ -48,9 +49,10 @@ asio::awaitable<std::optional<socks5::Request>> readRequest(tcp::socket& client)
     if (request.status == socks5::ParseStatus::Done && request.value.command == socks5::Command::Connect)
         co_return request.value;
 
-    const Reply refusal =
-        request.status == socks5::ParseStatus::Invalid ? request.failure : Reply::CommandNotSupported;
-    co_await send(client, socks5::buildReply({refusal, {}}));
+    const socks5::Answer refusal{
+        request.status == socks5::ParseStatus::Invalid ? request.failure : Reply::CommandNotSupported, {}};
+    socks5::Bytes message = socks5::buildReply(refusal);
+    co_await send(client, std::move(message));
     co_return std::nullopt;
 }
 
@@ -64,7 +66,8 @@ asio::awaitable<void> serveClient(tcp::socket client, ExitRoute& route, BurstMov
 
     std::optional<socks5::Request> request;
     {
-        Deadline deadline(co_await asio::this_coro::executor, handshakeLimit, [&client] {
+        const auto executor = co_await asio::this_coro::executor;
+        Deadline deadline(executor, handshakeLimit, [&client] {
             std::error_code ignored;
             client.close(ignored);
         });
@@ -74,7 +77,8 @@ asio::awaitable<void> serveClient(tcp::socket client, ExitRoute& route, BurstMov
         co_return;
 
     ExitRoute::Route opened = co_await route.open(std::move(request->destination));
-    error = co_await send(client, socks5::buildReply(opened.answer));
+    socks5::Bytes reply = socks5::buildReply(opened.answer);
+    error = co_await send(client, std::move(reply));
     if (error || !opened.exit)
         co_return;
     co_await relay(client, *opened.exit, mover);

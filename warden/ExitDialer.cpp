@@ -15,11 +15,11 @@ ExitDialer::ExitDialer(asio::any_io_executor executor, ExitSettings settings)
 {
 }
 
-asio::awaitable<DialResult> ExitDialer::dial(Progress progress) const
+asio::awaitable<DialResult> ExitDialer::dial(const Progress* progress) const
 {
-    const auto report = [&progress](const status::Event& event) {
+    const auto report = [progress](const status::Event& event) {
         if (progress)
-            progress(event);
+            (*progress)(event);
     };
     // An address literal needs no look-up; a name is resolved anew on every dial, so a
     // changed DNS entry is picked up by the next verification.
@@ -50,9 +50,10 @@ asio::awaitable<DialResult> ExitDialer::dial(Progress progress) const
 asio::awaitable<std::optional<ExitFailure>> ExitDialer::resolve(std::vector<tcp::endpoint>& endpoints) const
 {
     std::error_code error;
+    const std::string service = std::to_string(m_settings.port);
     tcp::resolver resolver(m_executor);
     Deadline deadline(m_executor, m_settings.stepLimit, [&resolver] { resolver.cancel(); });
-    const auto results = co_await resolver.async_resolve(m_settings.host, std::to_string(m_settings.port),
+    const auto results = co_await resolver.async_resolve(m_settings.host, service,
                                                          asio::redirect_error(asio::use_awaitable, error));
     if (deadline.expired())
         co_return ExitFailure::TimedOut;

@@ -40,9 +40,12 @@ public:
     // Told of each step as it starts; verification reports them, spares stay quiet.
     using Progress = std::function<void(const status::Event&)>;
 
+    // `progress`, when given, must outlive the dial. (A pointer rather than a temporary
+    // std::function: g++ 12 can destroy temporaries of a co_await expression twice.)
+
     ExitDialer(asio::any_io_executor executor, ExitSettings settings);
 
-    asio::awaitable<DialResult> dial(Progress progress = {}) const;
+    asio::awaitable<DialResult> dial(const Progress* progress = nullptr) const;
 
     std::chrono::steady_clock::duration stepLimit() const { return m_settings.stepLimit; }
 

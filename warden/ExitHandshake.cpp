@@ -23,7 +23,8 @@ template <typename T>
 asio::awaitable<StepResult<T>> exchange(asio::ip::tcp::socket& exit, socks5::Bytes message,
                                         MessageParser<T> parse, std::chrono::steady_clock::duration limit)
 {
-    Deadline deadline(co_await asio::this_coro::executor, limit, [&exit] {
+    const auto executor = co_await asio::this_coro::executor;
+    Deadline deadline(executor, limit, [&exit] {
         std::error_code ignored;
         exit.close(ignored);
     });
@@ -48,8 +49,9 @@ asio::awaitable<std::optional<ExitFailure>> greetExit(asio::ip::tcp::socket& exi
 {
     using socks5::Method;
     static constexpr std::array kOffered{Method::UsernamePassword, Method::NoAuthentication};
-    const auto chosen = co_await exchange<Method>(exit, socks5::buildGreeting(kOffered),
-                                                  socks5::parseMethodSelection, stepLimit);
+    socks5::Bytes greeting = socks5::buildGreeting(kOffered);
+    const auto chosen =
+        co_await exchange<Method>(exit, std::move(greeting), socks5::parseMethodSelection, stepLimit);
     if (chosen.failure)
         co_return chosen.failure;
     switch (chosen.value) {
@@ -63,8 +65,8 @@ asio::awaitable<std::optional<ExitFailure>> greetExit(asio::ip::tcp::socket& exi
         co_return ExitFailure::NotSocks;
     }
 
-    const auto accepted = co_await exchange<bool>(
-        exit, socks5::buildAuthRequest(credentials.user, credentials.key), socks5::parseAuthReply, stepLimit);
+    socks5::Bytes auth = socks5::buildAuthRequest(credentials.user, credentials.key);
+    const auto accepted = co_await exchange<bool>(exit, std::move(auth), socks5::parseAuthReply, stepLimit);
     if (accepted.failure)
         co_return accepted.failure;
     if (!accepted.value)
@@ -76,8 +78,8 @@ asio::awaitable<ConnectResult> requestConnect(asio::ip::tcp::socket& exit, socks
                                               std::chrono::steady_clock::duration limit)
 {
     const socks5::Request request{socks5::Command::Connect, std::move(destination)};
-    auto answer =
-        co_await exchange<socks5::Answer>(exit, socks5::buildRequest(request), socks5::parseReply, limit);
+    socks5::Bytes message = socks5::buildRequest(request);
+    auto answer = co_await exchange<socks5::Answer>(exit, std::move(message), socks5::parseReply, limit);
     co_return ConnectResult{answer.failure, std::move(answer.value)};
 }
 

@@ -44,8 +44,8 @@ asio::awaitable<void> ExitMonitor::run()
 
 asio::awaitable<bool> ExitMonitor::verify()
 {
-    DialResult result =
-        co_await m_dialer.dial([this](const status::Event& event) { m_status.report(event); });
+    const ExitDialer::Progress report = [this](const status::Event& event) { m_status.report(event); };
+    DialResult result = co_await m_dialer.dial(&report);
     if (!result.socket) {
         m_status.report(eventFor(result.failure));
         if (++m_failuresInRow == kFailuresBeforeAlarm)

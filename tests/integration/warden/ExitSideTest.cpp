@@ -36,10 +36,11 @@ protected:
         ExitDialer dialer(m_io.get_executor(), settings);
         std::optional<ExitFailure> failure;
         const bool ended = runToEnd(m_io, [&]() -> asio::awaitable<void> {
-            DialResult result = co_await dialer.dial([progress](const status::Event& event) {
+            const ExitDialer::Progress record = [progress](const status::Event& event) {
                 if (progress)
                     progress->push_back(event.code);
-            });
+            };
+            DialResult result = co_await dialer.dial(&record);
             if (!result.socket)
                 failure = result.failure;
         }());
@@ -151,11 +152,11 @@ protected:
     }
 
     // Runs the io_context until `condition` holds.
-    bool runUntil(std::function<bool()> condition)
+    bool runUntil(const std::function<bool()>& condition)
     {
         bool held = false;
-        const bool ended = runToEnd(
-            m_io, [&]() -> asio::awaitable<void> { held = co_await eventually(std::move(condition)); }());
+        const bool ended =
+            runToEnd(m_io, [&]() -> asio::awaitable<void> { held = co_await eventually(condition); }());
         return ended && held;
     }
 

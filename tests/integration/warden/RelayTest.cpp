@@ -80,7 +80,8 @@ asio::awaitable<std::string> readToEnd(tcp::socket& socket)
 
 asio::awaitable<std::string> askThenHalfClose(tcp::socket& client)
 {
-    co_await asio::async_write(client, asio::buffer(std::string("question")), asio::use_awaitable);
+    const std::string question = "question";
+    co_await asio::async_write(client, asio::buffer(question), asio::use_awaitable);
     client.shutdown(tcp::socket::shutdown_send);
     co_return co_await readToEnd(client);
 }
@@ -89,7 +90,8 @@ asio::awaitable<std::string> askThenHalfClose(tcp::socket& client)
 asio::awaitable<std::string> answerAfterTheEnd(tcp::socket& server)
 {
     std::string question = co_await readToEnd(server);
-    co_await asio::async_write(server, asio::buffer(std::string("answer")), asio::use_awaitable);
+    const std::string answer = "answer";
+    co_await asio::async_write(server, asio::buffer(answer), asio::use_awaitable);
     server.shutdown(tcp::socket::shutdown_send);
     co_return question;
 }

@@ -36,8 +36,9 @@ inline bool runToEnd(asio::io_context& io, asio::awaitable<void> task, std::chro
     return ended;
 }
 
-// Polls `condition` every few milliseconds until it holds; false after `limit`.
-inline asio::awaitable<bool> eventually(std::function<bool()> condition,
+// Polls `condition` (which must outlive the wait) every few milliseconds until it holds;
+// false after `limit`.
+inline asio::awaitable<bool> eventually(const std::function<bool()>& condition,
                                         std::chrono::seconds limit = kRunLimit)
 {
     asio::steady_timer timer(co_await asio::this_coro::executor);

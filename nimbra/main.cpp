@@ -22,6 +22,7 @@ int main(int argc, char* argv[])
     // The program lives in the tray: hiding its last window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     skin::initResources();
+    QApplication::setWindowIcon(skin::programIcon());
 
     TfrmMain frmMain(platform::systemHost());
     QObject::connect(&frmMain, &TfrmMain::closed, &app, &QApplication::quit, Qt::QueuedConnection);

@@ -29,7 +29,8 @@ public:
     void writeString(const std::string& section, const std::string& key, const std::string& value);
     void writeInteger(const std::string& section, const std::string& key, int value);
     // Writes several keys of one section in one replacement of the file.
-    void writeStrings(const std::string& section, const std::vector<std::pair<std::string, std::string>>& values);
+    void writeStrings(const std::string& section,
+                      const std::vector<std::pair<std::string, std::string>>& values);
 
     // The file as it is at this moment, for reading many keys without reading the file
     // for each of them.

@@ -38,7 +38,8 @@ const QString kTitle = QStringLiteral("Nimbra");
 } // namespace
 
 TfrmMain::TfrmMain(platform::Host host, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_host(host), m_ui(std::make_unique<Ui::TfrmMain>())
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_host(host),
+      m_ui(std::make_unique<Ui::TfrmMain>())
 {
     m_ui->setupUi(this);
     setWindowIcon(skin::programIcon());
@@ -103,7 +104,8 @@ void TfrmMain::connectHandlers()
     on(m_ui->ulbWebsite, &LinkLabel::clicked, &TfrmMain::ulbWebsiteClick);
     on(m_ui->ulbContactUs, &LinkLabel::clicked, &TfrmMain::ulbContactUsClick);
     on(m_ui->ulbSeeMyIP, &LinkLabel::clicked, &TfrmMain::ulbSeeMyIPClick);
-    connect(m_tray, &TrayIcon::startup, this, [this](bool& show) { guarded([&] { ctiControlStartup(show); }); });
+    connect(m_tray, &TrayIcon::startup, this,
+            [this](bool& show) { guarded([&] { ctiControlStartup(show); }); });
 }
 
 bool TfrmMain::InitMain()
@@ -136,7 +138,8 @@ bool TfrmMain::InitSettings()
     m_dataFolder = GetAppDataFolder(m_host.folders) + global::kDataFolderName;
     if (!EnsureFolder(m_host.folders, m_dataFolder)) {
         // The skin has not been read yet, so this box shows without one.
-        SkinMsgBox(kTitle, QStringLiteral("Can not create Application Data Folder"), MsgKind::Error, MsgButton::Ok);
+        SkinMsgBox(kTitle, QStringLiteral("Can not create Application Data Folder"), MsgKind::Error,
+                   MsgButton::Ok);
         return false;
     }
     m_dataFolder = AddBackslash(m_dataFolder);

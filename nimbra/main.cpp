@@ -36,9 +36,8 @@ int main(int argc, char* argv[])
     std::unique_ptr<QSocketNotifier> terminationRequest;
     if (const int descriptor = platform::terminationRequestDescriptor(); descriptor >= 0) {
         terminationRequest = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
-        QObject::connect(terminationRequest.get(), &QSocketNotifier::activated, &frmMain, [&frmMain] {
-            frmMain.QueryEndSession();
-        });
+        QObject::connect(terminationRequest.get(), &QSocketNotifier::activated, &frmMain,
+                         [&frmMain] { frmMain.QueryEndSession(); });
     }
     return QApplication::exec();
 }

@@ -16,15 +16,8 @@
 #include <QtTest>
 
 #include <filesystem>
-#include <fstream>
 
 namespace {
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Messages of the activity log, without their time stamps.
 QStringList loggedMessages(const TfrmMain& form)
@@ -94,7 +87,7 @@ private slots:
         QCOMPARE(form->form()->lblAppName->text(), QStringLiteral("Nimbra 1.33"));
         QCOMPARE(form->form()->pclMain->currentWidget(), form->form()->suiTabSheet1);
         // No settings were saved by the start-up.
-        QVERIFY(readFile(m_dataFolder + "dirudo.ini").find("Bypass") == std::string::npos);
+        QVERIFY(fileContent(m_dataFolder + "dirudo.ini").find("Bypass") == std::string::npos);
     }
 
     void theTrayMenuHasItsNineItemsInOrder()
@@ -105,8 +98,8 @@ private slots:
         for (const QAction* item : form->ppmMain()->actions()) {
             captions << item->text();
         }
-        QCOMPARE(captions, QStringList({"&Diru DO", "&Stop Diru DO", "Select I&P", "SEE my &IP...", "&Options...",
-                                        "&Report...", "Hel&p...", "&About...", "&Exit"}));
+        QCOMPARE(captions, QStringList({"&Diru DO", "&Stop Diru DO", "Select I&P", "SEE my &IP...",
+                                        "&Options...", "&Report...", "Hel&p...", "&About...", "&Exit"}));
         QVERIFY(!form->DiruDO1->isEnabled());
         QVERIFY(!form->StopDiruDO1->isEnabled());
         QVERIFY(!form->Report1->isVisible());
@@ -178,7 +171,7 @@ private slots:
         ui.suiButton1->click();
         QVERIFY(!form->isVisible());
         QVERIFY(m_fake->autostart.entries.empty());
-        QVERIFY(readFile(m_dataFolder + "dirudo.ini").find("edited") == std::string::npos);
+        QVERIFY(fileContent(m_dataFolder + "dirudo.ini").find("edited") == std::string::npos);
         form->Options1->trigger();
         QCOMPARE(ui.memBypass->toPlainText(), QStringLiteral("edited.example\nsecond.example"));
 
@@ -194,7 +187,7 @@ private slots:
         ui.memBypass->clear();
         ui.btnOK->click();
         QVERIFY(m_fake->autostart.entries.empty());
-        QVERIFY(readFile(m_dataFolder + "dirudo.ini").find("Counter=0") != std::string::npos);
+        QVERIFY(fileContent(m_dataFolder + "dirudo.ini").find("Counter=0") != std::string::npos);
     }
 
     void theAboutLabelIsCentredOnItsPage()
@@ -240,7 +233,7 @@ private slots:
         form->Exit1->trigger();
         QCOMPARE(closed.count(), 1);
         QCOMPARE(loggedMessages(*form).last(), QStringLiteral("Closing..."));
-        QVERIFY(readFile(m_dataFolder + "report.txt").find("] Closing...\r\n") != std::string::npos);
+        QVERIFY(fileContent(m_dataFolder + "report.txt").find("] Closing...\r\n") != std::string::npos);
     }
 };
 

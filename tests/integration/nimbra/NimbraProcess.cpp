@@ -37,8 +37,8 @@ void NimbraProcess::start()
     // The runtime folder holds the single-instance lock; it must be private to the user.
     const std::string runtime = m_home + "/run";
     mkdir(runtime.c_str(), 0700);
-    std::vector<std::string> env = {"HOME=" + m_home, "XDG_RUNTIME_DIR=" + runtime, "QT_QPA_PLATFORM=offscreen",
-                                    "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
+    std::vector<std::string> env = {"HOME=" + m_home, "XDG_RUNTIME_DIR=" + runtime,
+                                    "QT_QPA_PLATFORM=offscreen", "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
     for (const char* inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
         if (const char* value = std::getenv(inherited)) {
             env.push_back(std::string(inherited) + "=" + value);

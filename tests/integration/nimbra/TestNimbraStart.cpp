@@ -66,7 +66,8 @@ TEST(NimbraStart, ReportsAFirefoxProfile)
     // Laid out as Firefox ESR leaves it after its first start.
     home.writeFile(".mozilla/firefox/profiles.ini",
                    "[Profile0]\nName=default-esr\nIsRelative=1\nPath=abcd1234.default-esr\nDefault=1\n");
-    home.writeFile(".mozilla/firefox/installs.ini", "[3B6073811A6ABF12]\nDefault=abcd1234.default-esr\nLocked=1\n");
+    home.writeFile(".mozilla/firefox/installs.ini",
+                   "[3B6073811A6ABF12]\nDefault=abcd1234.default-esr\nLocked=1\n");
     home.writeFile(".mozilla/firefox/abcd1234.default-esr/prefs.js", "");
     NimbraProcess nimbra(home.path());
     nimbra.start();

@@ -5,15 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 namespace {
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 struct ReportFile : ::testing::Test
 {
@@ -38,7 +31,7 @@ TEST_F(ReportFile, HoldsExactlyThisRunsLinesWithCrLf)
     ActivityLog log(clock, path);
     log.report("Nimbra");
     log.report("");
-    EXPECT_EQ(readFile(path), "[ 05:06:07:008 2026/03/04 ] Nimbra\r\n[ 05:06:07:008 2026/03/04 ] \r\n");
+    EXPECT_EQ(fileContent(path), "[ 05:06:07:008 2026/03/04 ] Nimbra\r\n[ 05:06:07:008 2026/03/04 ] \r\n");
     EXPECT_EQ(log.lines().size(), 2u);
 }
 
@@ -46,7 +39,7 @@ TEST_F(ReportFile, ALineBreakInAMessageSplitsItAndOnlyTheFirstHasTheStamp)
 {
     ActivityLog log(clock, path);
     log.report("first\nsecond\r\nthird");
-    EXPECT_EQ(readFile(path), "[ 05:06:07:008 2026/03/04 ] first\r\nsecond\r\nthird\r\n");
+    EXPECT_EQ(fileContent(path), "[ 05:06:07:008 2026/03/04 ] first\r\nsecond\r\nthird\r\n");
 }
 
 TEST_F(ReportFile, AnUnwritableFileThrowsAndTheLineReachesTheFileLater)
@@ -56,5 +49,5 @@ TEST_F(ReportFile, AnUnwritableFileThrowsAndTheLineReachesTheFileLater)
     EXPECT_THROW(log.report("kept"), std::runtime_error);
     std::filesystem::remove(path);
     log.report("next");
-    EXPECT_EQ(readFile(path), "[ 05:06:07:008 2026/03/04 ] kept\r\n[ 05:06:07:008 2026/03/04 ] next\r\n");
+    EXPECT_EQ(fileContent(path), "[ 05:06:07:008 2026/03/04 ] kept\r\n[ 05:06:07:008 2026/03/04 ] next\r\n");
 }

@@ -6,15 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 namespace {
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 struct SettingsFile : ::testing::Test
 {
@@ -46,7 +39,7 @@ TEST_F(SettingsFile, WritesKeepOtherLinesAndReachTheFileAtOnce)
 {
     write("; keep me\n[Config]\nInternalPort=9000\n[Other]\nx=1\n");
     bypass::write(store, {"a.example", "b.example"});
-    const std::string content = readFile(path);
+    const std::string content = fileContent(path);
     EXPECT_NE(content.find("; keep me"), std::string::npos);
     EXPECT_NE(content.find("InternalPort=9000"), std::string::npos);
     EXPECT_NE(content.find("x=1"), std::string::npos);
@@ -63,7 +56,7 @@ TEST_F(SettingsFile, BypassRoundTripAndShorterListKeepsOlderKeys)
     EXPECT_EQ(bypass::read(store), (std::vector<std::string>{"one", "", "three"}));
     bypass::write(store, {});
     EXPECT_TRUE(bypass::read(store).empty());
-    const std::string content = readFile(path);
+    const std::string content = fileContent(path);
     EXPECT_NE(content.find("Counter=0"), std::string::npos);
     EXPECT_NE(content.find("3=three"), std::string::npos);
 }

@@ -56,6 +56,30 @@ asio::awaitable<std::optional<socks5::Request>> readRequest(tcp::socket& client)
     co_return std::nullopt;
 }
 
+// Moves bursts with the shared mover, and has the replacement for the spare this session
+// took dialed once the exit's first answer has reached the client.
+class ReplaceOnFirstAnswer final : public BurstMover
+{
+public:
+    ReplaceOnFirstAnswer(BurstMover& mover, const tcp::socket& exit, SparePool::Replacement replacement)
+        : m_mover(mover), m_exit(exit), m_replacement(std::move(replacement))
+    {
+    }
+
+    asio::awaitable<bool> move(tcp::socket& from, tcp::socket& to) override
+    {
+        const bool open = co_await m_mover.move(from, to);
+        if (&from == &m_exit)
+            m_replacement.dial();
+        co_return open;
+    }
+
+private:
+    BurstMover& m_mover;
+    const tcp::socket& m_exit;
+    SparePool::Replacement m_replacement;
+};
+
 } // namespace
 
 asio::awaitable<void> serveClient(tcp::socket client, ExitRoute& route, BurstMover& mover,
@@ -81,7 +105,8 @@ asio::awaitable<void> serveClient(tcp::socket client, ExitRoute& route, BurstMov
     error = co_await send(client, std::move(reply));
     if (error || !opened.exit)
         co_return;
-    co_await relay(client, *opened.exit, mover);
+    ReplaceOnFirstAnswer sessionMover(mover, *opened.exit, std::move(opened.replacement));
+    co_await relay(client, *opened.exit, sessionMover);
 }
 
 } // namespace warden

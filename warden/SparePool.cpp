@@ -52,7 +52,22 @@ void SparePool::stop()
     m_spares.clear();
 }
 
-std::optional<tcp::socket> SparePool::take()
+SparePool::Replacement& SparePool::Replacement::operator=(Replacement&& other) noexcept
+{
+    if (this != &other) {
+        dial();
+        m_pool = std::exchange(other.m_pool, nullptr);
+    }
+    return *this;
+}
+
+void SparePool::Replacement::dial()
+{
+    if (SparePool* pool = std::exchange(m_pool, nullptr))
+        pool->refill();
+}
+
+std::optional<SparePool::Taken> SparePool::take()
 {
     if (m_spares.empty())
         return std::nullopt;
@@ -63,8 +78,11 @@ std::optional<tcp::socket> SparePool::take()
     spare->expiry.cancel();
     std::error_code ignored;
     spare->socket.cancel(ignored);
-    refill();
-    return std::move(spare->socket);
+    if (m_spares.empty()) {
+        refill();
+        return Taken{std::move(spare->socket), Replacement()};
+    }
+    return Taken{std::move(spare->socket), Replacement(this)};
 }
 
 void SparePool::add(tcp::socket socket)

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace warden {
@@ -34,6 +35,31 @@ public:
     // Called when a replacement could not be dialed: the exit may be gone.
     using DialFailed = std::function<void(ExitFailure)>;
 
+    // Dials the replacement for a taken spare when told to, or when destroyed. While
+    // another spare is left, a replacement waits until the client that took the spare is
+    // under way: an exit such as dante hands each new connection through the same few
+    // processes, so a replacement negotiating at that moment delays the client.
+    class Replacement
+    {
+    public:
+        Replacement() = default;
+        explicit Replacement(SparePool* pool) : m_pool(pool) {}
+        Replacement(Replacement&& other) noexcept : m_pool(std::exchange(other.m_pool, nullptr)) {}
+        Replacement& operator=(Replacement&& other) noexcept;
+        ~Replacement() { dial(); }
+
+        void dial();
+
+    private:
+        SparePool* m_pool = nullptr;
+    };
+
+    struct Taken
+    {
+        asio::ip::tcp::socket socket;
+        Replacement replacement;
+    };
+
     SparePool(asio::any_io_executor executor, const ExitDialer& dialer, DialFailed onDialFailed,
               Limits limits);
     SparePool(asio::any_io_executor executor, const ExitDialer& dialer, DialFailed onDialFailed)
@@ -48,9 +74,9 @@ public:
     void start(asio::ip::tcp::socket verified);
     // Drops every spare and stops replacing them.
     void stop();
-    // A spare for a client, and a replacement dial in the background; nothing when the
-    // pool is empty.
-    std::optional<asio::ip::tcp::socket> take();
+    // A spare for a client; nothing when the pool is empty. Taking the last spare dials
+    // its replacement at once.
+    std::optional<Taken> take();
 
     std::size_t size() const { return m_spares.size(); }
 

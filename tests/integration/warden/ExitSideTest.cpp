@@ -151,12 +151,13 @@ protected:
         }()));
     }
 
-    // Runs the io_context until `condition` holds.
-    bool runUntil(const std::function<bool()>& condition)
+    // Runs the io_context until `condition` holds, for at most `limit`.
+    bool runUntil(const std::function<bool()>& condition,
+                  std::chrono::steady_clock::duration limit = testing::kRunLimit)
     {
         bool held = false;
-        const bool ended =
-            runToEnd(m_io, [&]() -> asio::awaitable<void> { held = co_await eventually(condition); }());
+        const bool ended = runToEnd(
+            m_io, [&]() -> asio::awaitable<void> { held = co_await eventually(condition, limit); }());
         return ended && held;
     }
 
@@ -165,19 +166,32 @@ protected:
     std::vector<ExitFailure> m_failures;
 };
 
-TEST_F(SparePoolTest, KeepsTwoSparesAndReplacesATakenOne)
+TEST_F(SparePoolTest, KeepsTwoSparesAndReplacesTakenOnes)
 {
     FakeExit exit(m_io, testing::authenticate);
     startPool(exit.port(), {});
     ASSERT_TRUE(runUntil([&] { return m_pool->size() == 2; }));
     EXPECT_EQ(exit.accepted(), 2);
 
-    auto spare = m_pool->take();
-    ASSERT_TRUE(spare);
-    EXPECT_TRUE(spare->is_open());
+    // With a spare left, the replacement waits until the taker is under way (or gone).
+    auto first = m_pool->take();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->socket.is_open());
+    EXPECT_FALSE(runUntil([&] { return exit.accepted() > 2; }, std::chrono::milliseconds(200)));
     EXPECT_EQ(m_pool->size(), 1u);
+    first.reset();
     ASSERT_TRUE(runUntil([&] { return m_pool->size() == 2; }));
     EXPECT_EQ(exit.accepted(), 3);
+
+    // Taking the last spare fills the pool again at once; the replacements still owed
+    // then find it full.
+    auto second = m_pool->take();
+    auto third = m_pool->take();
+    ASSERT_TRUE(second && third);
+    ASSERT_TRUE(runUntil([&] { return m_pool->size() == 2; }));
+    second->replacement.dial();
+    third.reset();
+    EXPECT_FALSE(runUntil([&] { return exit.accepted() > 5; }, std::chrono::milliseconds(200)));
     EXPECT_TRUE(m_failures.empty());
 }
 

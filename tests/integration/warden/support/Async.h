@@ -39,7 +39,7 @@ inline bool runToEnd(asio::io_context& io, asio::awaitable<void> task, std::chro
 // Polls `condition` (which must outlive the wait) every few milliseconds until it holds;
 // false after `limit`.
 inline asio::awaitable<bool> eventually(const std::function<bool()>& condition,
-                                        std::chrono::seconds limit = kRunLimit)
+                                        std::chrono::steady_clock::duration limit = kRunLimit)
 {
     asio::steady_timer timer(co_await asio::this_coro::executor);
     const auto deadline = std::chrono::steady_clock::now() + limit;

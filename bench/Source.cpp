@@ -4,6 +4,8 @@
 //
 //   bench_source HTTP_PORT ECHO_PORT     (both on 127.0.0.1)
 
+#include "bench/BulkHttp.h"
+
 #include <asio.hpp>
 
 #include <cstdio>
@@ -53,17 +55,12 @@ asio::awaitable<void> sendContent(tcp::socket& socket, int file, std::uint64_t l
 asio::awaitable<void> serveHttp(tcp::socket socket, int file)
 {
     socket.set_option(tcp::no_delay(true));
-    std::string request;
-    co_await asio::async_read_until(socket, asio::dynamic_buffer(request), "\r\n\r\n", asio::use_awaitable);
-    const auto pathStart = request.find(' ') + 1;
-    const std::string path = request.substr(pathStart, request.find(' ', pathStart) - pathStart);
-    const bool bulk = path.starts_with("/bytes/");
-    const std::uint64_t length = bulk ? std::stoull(path.substr(7)) : kPage.size();
-    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(length) +
-                             "\r\nConnection: close\r\n\r\n" + (bulk ? "" : std::string(kPage));
+    const std::optional<std::uint64_t> bulk = co_await bulkhttp::readRequest(socket);
+    const std::string head =
+        bulkhttp::responseHead(bulk.value_or(kPage.size())) + (bulk ? "" : std::string(kPage));
     co_await asio::async_write(socket, asio::buffer(head), asio::use_awaitable);
     if (bulk)
-        co_await sendContent(socket, file, length);
+        co_await sendContent(socket, file, *bulk);
 }
 
 asio::awaitable<void> echo(tcp::socket socket)

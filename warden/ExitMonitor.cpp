@@ -7,12 +7,9 @@
 
 namespace warden {
 
-ExitMonitor::ExitMonitor(asio::any_io_executor executor, const ExitDialer& dialer, StatusLine& status,
-                         SparePool::Limits spareLimits)
+ExitMonitor::ExitMonitor(asio::any_io_executor executor, const ExitDialer& dialer, StatusLine& status)
     : m_dialer(dialer), m_status(status),
-      m_spares(
-          executor, dialer, [this](ExitFailure failure) { exitFailed(failure); }, spareLimits),
-      m_whileReady(executor)
+      m_spares(executor, dialer, [this](ExitFailure failure) { exitFailed(failure); }), m_whileReady(executor)
 {
 }
 

@@ -21,8 +21,7 @@ class ExitMonitor
 public:
     static constexpr int kFailuresBeforeAlarm = 5;
 
-    ExitMonitor(asio::any_io_executor executor, const ExitDialer& dialer, StatusLine& status,
-                SparePool::Limits spareLimits);
+    ExitMonitor(asio::any_io_executor executor, const ExitDialer& dialer, StatusLine& status);
 
     // Runs for as long as the program does.
     asio::awaitable<void> run();
@@ -30,7 +29,6 @@ public:
     // A connection to the exit failed: when the exit was verified, it is verified anew.
     void exitFailed(ExitFailure failure);
 
-    bool ready() const { return m_ready; }
     SparePool& spares() { return m_spares; }
 
 private:

@@ -12,8 +12,8 @@ Warden::Warden(asio::io_context& io, const Options& options, StatusLine& status)
     : m_io(io), m_localPort(options.localPort), m_status(status),
       m_dialer(io.get_executor(),
                ExitSettings{options.exitHost, options.exitPort, {options.user, options.key}}),
-      m_monitor(io.get_executor(), m_dialer, status, SparePool::Limits{}),
-      m_route(m_monitor, m_dialer, status), m_mover(makeBurstMover())
+      m_monitor(io.get_executor(), m_dialer, status), m_route(m_monitor, m_dialer, status),
+      m_mover(makeBurstMover())
 {
 }
 

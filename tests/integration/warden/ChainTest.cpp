@@ -93,6 +93,25 @@ TEST_F(Chain, AHundredMebibytesArriveIntact)
     EXPECT_EQ(patternPrefix(m_output), kLength);
 }
 
+TEST_F(Chain, AnAbandonedDownloadEndsOnlyItsOwnRelay)
+{
+    // Warden goes on writing into a connection the client has ended and then reset: a
+    // broken pipe, which must end that one relay and not the process.
+    RawClient client("127.0.0.1", m_warden->localPort());
+    client.send(kGreeting);
+    ASSERT_EQ(client.receive(2, seconds(5)), "\x05\x00"s);
+    const std::uint16_t port = m_source.port();
+    client.send("\x05\x01\x00\x01\x7F\x00\x00\x01"s + char(port >> 8) + char(port & 0xFF));
+    ASSERT_EQ(client.receive(10, seconds(10)).size(), 10u);
+    client.send("GET /bytes/1073741824 HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    ASSERT_EQ(client.receive(64 * 1024, seconds(10)).size(), 64u * 1024);
+    client.abandon();
+
+    ASSERT_EQ(fetch(url("127.0.0.1", "/")), 0);
+    EXPECT_EQ(readFile(m_output), kPage);
+    EXPECT_FALSE(m_warden->process().waitExit(milliseconds(0)));
+}
+
 TEST_F(Chain, ListensOn127001Only)
 {
     EXPECT_TRUE(RawClient("127.0.0.1", m_warden->localPort()).connected());

@@ -1,8 +1,9 @@
 #include "HttpSource.h"
 
+#include "bench/BulkHttp.h"
+
 #include <asio/co_spawn.hpp>
 #include <asio/detached.hpp>
-#include <asio/read_until.hpp>
 #include <asio/use_awaitable.hpp>
 #include <asio/write.hpp>
 
@@ -23,16 +24,9 @@ namespace {
 
 asio::awaitable<void> answer(tcp::socket socket)
 {
-    std::string request;
-    co_await asio::async_read_until(socket, asio::dynamic_buffer(request), "\r\n\r\n", asio::use_awaitable);
-    const auto pathStart = request.find(' ') + 1;
-    const std::string path = request.substr(pathStart, request.find(' ', pathStart) - pathStart);
-    const bool pattern = path.starts_with("/bytes/");
-    const std::uint64_t length = pattern ? std::stoull(path.substr(7)) : kPage.size();
-
-    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(length) +
-                             "\r\nContent-Type: " + (pattern ? "application/octet-stream" : "text/html") +
-                             "\r\nConnection: close\r\n\r\n";
+    const std::optional<std::uint64_t> pattern = co_await bulkhttp::readRequest(socket);
+    const std::uint64_t length = pattern.value_or(kPage.size());
+    const std::string head = bulkhttp::responseHead(length);
     co_await asio::async_write(socket, asio::buffer(head), asio::use_awaitable);
     if (!pattern) {
         co_await asio::async_write(socket, asio::buffer(kPage), asio::use_awaitable);

@@ -42,6 +42,13 @@ std::string RawClient::receive(std::size_t count, std::chrono::milliseconds time
     return got;
 }
 
+void RawClient::abandon()
+{
+    ::shutdown(m_fd, SHUT_WR);
+    ::close(m_fd);
+    m_fd = -1;
+}
+
 bool RawClient::closedWithin(std::chrono::milliseconds timeout)
 {
     const auto deadline = Clock::now() + timeout;

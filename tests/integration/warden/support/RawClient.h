@@ -23,6 +23,9 @@ public:
     std::string receive(std::size_t count, std::chrono::milliseconds timeout);
     // True when the peer closed (or reset) the connection within `timeout`.
     bool closedWithin(std::chrono::milliseconds timeout);
+    // Ends its side, then closes with data still unread, which resets the connection: a
+    // download abandoned half-way.
+    void abandon();
 
 private:
     int m_fd;

@@ -4,18 +4,13 @@
 #include "support/TestCredentials.h"
 
 #include "warden/ExitDialer.h"
-#include "warden/ExitHandshake.h"
 #include "warden/SparePool.h"
-
-#include <asio/read.hpp>
-#include <asio/write.hpp>
 
 #include <optional>
 
 namespace warden {
 namespace {
 
-using asio::ip::tcp;
 using socks5::Bytes;
 using testing::eventually;
 using testing::FakeExit;
@@ -101,37 +96,6 @@ TEST_F(ExitSide, DialClassifiesWhatGoesWrong)
     EXPECT_EQ(dialOnce(settingsFor(closing.port())), ExitFailure::Refused);
 
     EXPECT_EQ(dialOnce(settingsFor(testing::freeLoopbackPort())), ExitFailure::Refused);
-}
-
-// Reads a CONNECT request and answers it with `reply`, recording the request's bytes.
-asio::awaitable<void> answerConnect(FakeExit::Socket socket, Bytes reply, std::shared_ptr<Bytes> request)
-{
-    request->resize(5);
-    co_await asio::async_read(*socket, asio::buffer(*request), asio::use_awaitable);
-    request->resize(5 + (*request)[4] + 2);
-    co_await asio::async_read(*socket, asio::buffer(request->data() + 5, request->size() - 5),
-                              asio::use_awaitable);
-    co_await asio::async_write(*socket, asio::buffer(reply), asio::use_awaitable);
-}
-
-TEST_F(ExitSide, ConnectSendsADomainAsANameAndReadsTheAnswer)
-{
-    const auto request = std::make_shared<Bytes>();
-    const Bytes success =
-        socks5::buildReply({socks5::Reply::Succeeded, {socks5::AddressType::IPv4, {1, 2, 3, 4}, 99}});
-    FakeExit exit(m_io, [&](FakeExit::Socket s) { return answerConnect(std::move(s), success, request); });
-    const socks5::Address destination{socks5::AddressType::Domain, Bytes{'e', 'x', '.', 'o', 'r', 'g'}, 443};
-
-    ConnectResult result;
-    ASSERT_TRUE(runToEnd(m_io, [&]() -> asio::awaitable<void> {
-        tcp::socket socket(m_io);
-        co_await socket.async_connect({asio::ip::address_v4::loopback(), exit.port()}, asio::use_awaitable);
-        result = co_await requestConnect(socket, destination, std::chrono::seconds(5));
-    }()));
-    EXPECT_EQ(*request, socks5::buildRequest({socks5::Command::Connect, destination}));
-    ASSERT_FALSE(result.failure);
-    EXPECT_EQ(result.answer.reply, socks5::Reply::Succeeded);
-    EXPECT_EQ(result.answer.bound.port, 99);
 }
 
 class SparePoolTest : public ExitSide

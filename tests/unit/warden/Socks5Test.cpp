@@ -98,23 +98,6 @@ TEST(Socks5Request, ParsesIPv4)
     EXPECT_EQ(parsed.value.destination, (Address{AddressType::IPv4, {127, 0, 0, 1}, 8080}));
 }
 
-TEST(Socks5Request, ParsesIPv6)
-{
-    Bytes message{0x05, 0x01, 0x00, 0x04};
-    for (int i = 0; i < 15; ++i)
-        message.push_back(0);
-    message.push_back(1); // ::1
-    message.insert(message.end(), {0x00, 0x50});
-    expectPrefixesNeedMore(parseRequest, message);
-    const auto parsed = parseRequest(message);
-    ASSERT_EQ(parsed.status, ParseStatus::Done);
-    EXPECT_EQ(parsed.length, 22u);
-    EXPECT_EQ(parsed.value.destination.type, AddressType::IPv6);
-    EXPECT_EQ(parsed.value.destination.host.size(), 16u);
-    EXPECT_EQ(parsed.value.destination.host.back(), 1);
-    EXPECT_EQ(parsed.value.destination.port, 80);
-}
-
 TEST(Socks5Request, KeepsADomainAsItsName)
 {
     Bytes message{0x05, 0x01, 0x00, 0x03, 11};

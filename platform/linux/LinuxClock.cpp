@@ -9,12 +9,12 @@ namespace {
 // Reads the real-time clock once and splits it with `split` (localtime_r or gmtime_r).
 DateTime now(struct tm* (*split)(const time_t*, struct tm*))
 {
-    timespec spec{};
-    clock_gettime(CLOCK_REALTIME, &spec);
+    timespec instant{};
+    clock_gettime(CLOCK_REALTIME, &instant);
     struct tm civil
     {
     };
-    split(&spec.tv_sec, &civil);
+    split(&instant.tv_sec, &civil);
     DateTime t;
     t.year = civil.tm_year + 1900;
     t.month = civil.tm_mon + 1;
@@ -23,7 +23,7 @@ DateTime now(struct tm* (*split)(const time_t*, struct tm*))
     t.minute = civil.tm_min;
     // A leap second shows as 60; the civil time of this seam stops at 59.
     t.second = civil.tm_sec > 59 ? 59 : civil.tm_sec;
-    t.millisecond = static_cast<int>(spec.tv_nsec / 1000000);
+    t.millisecond = static_cast<int>(instant.tv_nsec / 1000000);
     return t;
 }
 

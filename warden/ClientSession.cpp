@@ -2,10 +2,10 @@
 
 #include "warden/Deadline.h"
 #include "warden/MessageReader.h"
+#include "warden/MessageWriter.h"
 #include "warden/Relay.h"
 
 #include <asio/this_coro.hpp>
-#include <asio/write.hpp>
 
 #include <algorithm>
 #include <optional>
@@ -18,32 +18,24 @@ using socks5::Reply;
 
 namespace {
 
-asio::awaitable<std::error_code> send(tcp::socket& client, socks5::Bytes message)
-{
-    std::error_code error;
-    co_await asio::async_write(client, asio::buffer(message),
-                               asio::redirect_error(asio::use_awaitable, error));
-    co_return error;
-}
-
 // The client's CONNECT request, or nothing once the client has been answered (or, when
 // it does not speak SOCKS5 at all, simply dropped).
-asio::awaitable<std::optional<socks5::Request>> readRequest(tcp::socket& client)
+asio::awaitable<std::optional<socks5::Request>> readRequest(tcp::socket& client, MessageReader& reader)
 {
     std::error_code error;
-    const auto greeting = co_await readMessage(client, socks5::parseGreeting, error);
+    const auto greeting = co_await reader.next(socks5::parseGreeting, error);
     if (error || greeting.status != socks5::ParseStatus::Done)
         co_return std::nullopt;
 
     const bool offersNone =
         std::ranges::find(greeting.value, Method::NoAuthentication) != greeting.value.end();
-    socks5::Bytes choice =
+    const socks5::Bytes choice =
         socks5::buildMethodSelection(offersNone ? Method::NoAuthentication : Method::NoAcceptable);
-    error = co_await send(client, std::move(choice));
+    error = co_await sendMessage(client, choice);
     if (error || !offersNone)
         co_return std::nullopt;
 
-    const auto request = co_await readMessage(client, socks5::parseRequest, error);
+    const auto request = co_await reader.next(socks5::parseRequest, error);
     if (error)
         co_return std::nullopt;
     if (request.status == socks5::ParseStatus::Done && request.value.command == socks5::Command::Connect)
@@ -51,8 +43,8 @@ asio::awaitable<std::optional<socks5::Request>> readRequest(tcp::socket& client)
 
     const socks5::Answer refusal{
         request.status == socks5::ParseStatus::Invalid ? request.failure : Reply::CommandNotSupported, {}};
-    socks5::Bytes message = socks5::buildReply(refusal);
-    co_await send(client, std::move(message));
+    const socks5::Bytes message = socks5::buildReply(refusal);
+    co_await sendMessage(client, message);
     co_return std::nullopt;
 }
 
@@ -85,9 +77,7 @@ private:
 asio::awaitable<void> serveClient(tcp::socket client, ExitRoute& route, BurstMover& mover,
                                   std::chrono::steady_clock::duration handshakeLimit)
 {
-    std::error_code error;
-    client.set_option(tcp::no_delay(true), error);
-
+    MessageReader reader(client);
     std::optional<socks5::Request> request;
     {
         const auto executor = co_await asio::this_coro::executor;
@@ -95,15 +85,23 @@ asio::awaitable<void> serveClient(tcp::socket client, ExitRoute& route, BurstMov
             std::error_code ignored;
             client.close(ignored);
         });
-        request = co_await readRequest(client);
+        request = co_await readRequest(client, reader);
     }
     if (!request)
         co_return;
 
     ExitRoute::Route opened = co_await route.open(std::move(request->destination));
+    // The destination's first data goes out with the reply, and what the client sent
+    // ahead of the reply goes to the exit, before the relay takes over.
     socks5::Bytes reply = socks5::buildReply(opened.answer);
-    error = co_await send(client, std::move(reply));
+    reply.insert(reply.end(), opened.early.begin(), opened.early.end());
+    std::error_code error = co_await sendMessage(client, reply);
     if (error || !opened.exit)
+        co_return;
+    const socks5::Bytes ahead = reader.takeRest();
+    if (!ahead.empty())
+        error = co_await sendMessage(*opened.exit, ahead);
+    if (error)
         co_return;
     ReplaceOnFirstAnswer sessionMover(mover, *opened.exit, std::move(opened.replacement));
     co_await relay(client, *opened.exit, sessionMover);

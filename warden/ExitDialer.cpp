@@ -38,8 +38,6 @@ asio::awaitable<DialResult> ExitDialer::dial(const Progress* progress) const
     tcp::socket socket(m_executor);
     if (auto failure = co_await connect(socket, endpoints))
         co_return DialResult{std::nullopt, *failure};
-    std::error_code ignored;
-    socket.set_option(tcp::no_delay(true), ignored);
 
     report(status::kAuthenticating);
     if (auto failure = co_await greetExit(socket, m_settings.credentials, m_settings.stepLimit))
@@ -78,7 +76,14 @@ ExitDialer::connect(tcp::socket& socket, const std::vector<tcp::endpoint>& endpo
     for (const auto& endpoint : endpoints) {
         std::error_code ignored;
         socket.close(ignored); // a failed attempt leaves the socket unusable for the next
-        co_await socket.async_connect(endpoint, asio::redirect_error(asio::use_awaitable, error));
+        // Set up before connecting, so no later step has to.
+        socket.open(endpoint.protocol(), error);
+        if (!error)
+            socket.non_blocking(true, error);
+        if (!error)
+            socket.set_option(tcp::no_delay(true), error);
+        if (!error)
+            co_await socket.async_connect(endpoint, asio::redirect_error(asio::use_awaitable, error));
         if (!error || deadline.expired())
             break;
     }

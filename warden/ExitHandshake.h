@@ -31,6 +31,7 @@ struct ConnectResult
 {
     std::optional<ExitFailure> failure;
     socks5::Answer answer; // valid when there is no failure
+    socks5::Bytes early;   // the destination's first data, when it came with the answer
 };
 
 // Asks an authenticated exit connection to CONNECT to `destination` as given (a domain

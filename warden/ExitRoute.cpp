@@ -13,12 +13,11 @@ ExitRoute::ExitRoute(ExitMonitor& monitor, const ExitDialer& dialer, StatusLine&
 asio::awaitable<ExitRoute::Route> ExitRoute::open(socks5::Address destination)
 {
     if (auto spare = m_monitor.spares().take()) {
-        const ConnectResult result =
-            co_await requestConnect(spare->socket, destination, m_dialer.stepLimit());
+        ConnectResult result = co_await requestConnect(spare->socket, destination, m_dialer.stepLimit());
         // A spare the exit closed just as it was taken: a fresh connection serves the
         // client instead, and the client never learns of it.
         if (result.failure != ExitFailure::Refused)
-            co_return finish(std::move(spare->socket), result, std::move(spare->replacement));
+            co_return finish(std::move(spare->socket), std::move(result), std::move(spare->replacement));
     }
 
     DialResult dialed = co_await m_dialer.dial();
@@ -26,17 +25,17 @@ asio::awaitable<ExitRoute::Route> ExitRoute::open(socks5::Address destination)
         m_monitor.exitFailed(dialed.failure);
         co_return Route{std::nullopt, {Reply::GeneralFailure, {}}, {}};
     }
-    const ConnectResult result = co_await requestConnect(*dialed.socket, destination, m_dialer.stepLimit());
-    co_return finish(std::move(*dialed.socket), result, {});
+    ConnectResult result = co_await requestConnect(*dialed.socket, destination, m_dialer.stepLimit());
+    co_return finish(std::move(*dialed.socket), std::move(result), {});
 }
 
 // The exit took the connection and the credentials, so a failure from here on concerns
 // the destination: the client hears the exit's reason, the tray a rate-limited line.
-ExitRoute::Route ExitRoute::finish(tcp::socket exit, const ConnectResult& result,
-                                   SparePool::Replacement replacement)
+ExitRoute::Route ExitRoute::finish(tcp::socket exit, ConnectResult result, SparePool::Replacement replacement)
 {
     if (!result.failure && result.answer.reply == Reply::Succeeded)
-        return Route{std::move(exit), result.answer, std::move(replacement)};
+        return Route{std::move(exit), std::move(result.answer), std::move(replacement),
+                     std::move(result.early)};
 
     if (m_destinationReports.allow(RateLimit::Clock::now()))
         m_status.report(status::kDestinationFailed);

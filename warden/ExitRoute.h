@@ -29,6 +29,7 @@ public:
         std::optional<asio::ip::tcp::socket> exit; // connected to the destination on success
         socks5::Answer answer;                     // what to tell the client
         SparePool::Replacement replacement;        // for the spare this route used, if any
+        socks5::Bytes early{};                     // the destination's first data, if any came
     };
 
     ExitRoute(ExitMonitor& monitor, const ExitDialer& dialer, StatusLine& status);
@@ -36,7 +37,7 @@ public:
     asio::awaitable<Route> open(socks5::Address destination);
 
 private:
-    Route finish(asio::ip::tcp::socket exit, const ConnectResult& result, SparePool::Replacement replacement);
+    Route finish(asio::ip::tcp::socket exit, ConnectResult result, SparePool::Replacement replacement);
 
     ExitMonitor& m_monitor;
     const ExitDialer& m_dialer;

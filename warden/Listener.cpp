@@ -23,6 +23,9 @@ std::optional<tcp::acceptor> Listener::listenOnLoopback(const asio::any_io_execu
     acceptor.open(endpoint.protocol(), error);
     if (!error)
         acceptor.set_option(tcp::acceptor::reuse_address(true), error);
+    // Accepted sockets inherit the option, which saves setting it on each of them.
+    if (!error)
+        acceptor.set_option(tcp::no_delay(true), error);
     if (!error)
         acceptor.bind(endpoint, error);
     if (!error)
@@ -53,6 +56,9 @@ asio::awaitable<void> Listener::run()
         }
         if (m_clients >= kMaxClients)
             continue; // `client` closes as it goes out of scope
+        client.non_blocking(true, error);
+        if (error)
+            continue;
         ++m_clients;
         asio::co_spawn(m_acceptor.get_executor(),
                        serveClient(std::move(client), m_route, m_mover, kHandshakeLimit),

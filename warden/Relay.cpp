@@ -40,10 +40,12 @@ asio::awaitable<void> pump(tcp::socket& from, tcp::socket& to, BurstMover& mover
 asio::awaitable<void> relay(tcp::socket& a, tcp::socket& b, BurstMover& mover)
 {
     using namespace asio::experimental::awaitable_operators;
-    try {
-        a.non_blocking(true);
-        b.non_blocking(true);
-    } catch (const std::system_error&) {
+    std::error_code error;
+    if (!a.non_blocking())
+        a.non_blocking(true, error);
+    if (!error && !b.non_blocking())
+        b.non_blocking(true, error);
+    if (error) {
         closeBoth(a, b);
         co_return;
     }

@@ -1,5 +1,7 @@
 #include "warden/Socks5.h"
 
+#include <algorithm>
+
 namespace warden::socks5 {
 
 namespace {
@@ -135,10 +137,14 @@ Parsed<Method> parseMethodSelection(std::span<const std::uint8_t> bytes)
 
 Bytes buildAuthRequest(std::string_view user, std::string_view password)
 {
-    Bytes out{kAuthVersion, static_cast<std::uint8_t>(user.size())};
-    out.insert(out.end(), user.begin(), user.end());
-    out.push_back(static_cast<std::uint8_t>(password.size()));
-    out.insert(out.end(), password.begin(), password.end());
+    // Sized once and filled in place: growing from a two-byte list trips a false
+    // array-bounds warning in g++ 12 at -O3.
+    Bytes out(3 + user.size() + password.size());
+    out[0] = kAuthVersion;
+    out[1] = static_cast<std::uint8_t>(user.size());
+    std::copy(user.begin(), user.end(), out.begin() + 2);
+    out[2 + user.size()] = static_cast<std::uint8_t>(password.size());
+    std::copy(password.begin(), password.end(), out.begin() + 3 + static_cast<std::ptrdiff_t>(user.size()));
     return out;
 }
 

@@ -174,6 +174,22 @@ TEST_F(Chain, MisbehavingClientsAreDroppedWhileOthersAreServed)
     EXPECT_TRUE(slow.closedWithin(seconds(15))); // the 10 s handshake limit
 }
 
+TEST_F(Chain, AClientThatSendsEverythingAtOnceIsServed)
+{
+    // Greeting, request and the page request in one segment, as an impatient client
+    // does: nothing after the handshake may be lost on the way to the exit.
+    const std::uint16_t port = m_source.port();
+    RawClient client("127.0.0.1", m_warden->localPort());
+    client.send(kGreeting + "\x05\x01\x00\x01\x7F\x00\x00\x01"s + char(port >> 8) + char(port & 0xFF) +
+                "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    EXPECT_EQ(client.receive(2, seconds(5)), "\x05\x00"s);
+    const std::string reply = client.receive(10, seconds(5));
+    ASSERT_EQ(reply.size(), 10u);
+    EXPECT_EQ(reply[1], '\x00');
+    const std::string response = client.receive(4096, seconds(5));
+    EXPECT_TRUE(response.ends_with(kPage)) << response;
+}
+
 TEST_F(Chain, PassesTheExitsRefusalOnAndReportsItAtMostOncePerTenSeconds)
 {
     const std::uint16_t closedPort = freeLoopbackPort();

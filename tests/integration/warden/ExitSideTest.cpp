@@ -78,6 +78,7 @@ TEST_F(ExitSide, DialClassifiesWhatGoesWrong)
         {"a method not offered", {0x05, 0x01}, ExitFailure::NotSocks},
         {"an HTTP server", Bytes{'H', 'T', 'T', 'P', '/', '1'}, ExitFailure::NotSocks},
         {"SOCKS4", {0x00, 0x5A}, ExitFailure::NotSocks},
+        {"more than the answer", {0x05, 0x00, 0x05}, ExitFailure::NotSocks},
     };
     for (const auto& c : answers) {
         FakeExit exit(m_io, [answer = c.answer](FakeExit::Socket s) {
@@ -96,6 +97,23 @@ TEST_F(ExitSide, DialClassifiesWhatGoesWrong)
     EXPECT_EQ(dialOnce(settingsFor(closing.port())), ExitFailure::Refused);
 
     EXPECT_EQ(dialOnce(settingsFor(testing::freeLoopbackPort())), ExitFailure::Refused);
+}
+
+TEST_F(ExitSide, TheDestinationsFirstWordsArriveWithTheExitsAnswer)
+{
+    FakeExit exit(
+        m_io, [](FakeExit::Socket s) { return testing::connectWithBanner(std::move(s), "220 ready\r\n"); });
+    ExitDialer dialer(m_io.get_executor(), settingsFor(exit.port()));
+    ConnectResult result;
+    ASSERT_TRUE(runToEnd(m_io, [&]() -> asio::awaitable<void> {
+        DialResult dialed = co_await dialer.dial();
+        socks5::Address destination; // a named value: g++ 12 frees temporaries of a co_await twice
+        if (dialed.socket)
+            result = co_await requestConnect(*dialed.socket, std::move(destination), dialer.stepLimit());
+    }()));
+    ASSERT_EQ(result.failure, std::nullopt);
+    EXPECT_EQ(result.answer.reply, socks5::Reply::Succeeded);
+    EXPECT_EQ(std::string(result.early.begin(), result.early.end()), "220 ready\r\n");
 }
 
 class SparePoolTest : public ExitSide

@@ -105,6 +105,20 @@ asio::awaitable<void> authenticate(FakeExit::Socket socket)
     co_await waitForLeave(*socket);
 }
 
+asio::awaitable<void> connectWithBanner(FakeExit::Socket socket, std::string banner)
+{
+    co_await readGreeting(*socket);
+    co_await asio::async_write(*socket,
+                               asio::buffer(socks5::buildMethodSelection(socks5::Method::NoAuthentication)),
+                               asio::use_awaitable);
+    socks5::Bytes request(10); // VER CMD RSV ATYP=1 ADDR(4) PORT(2)
+    co_await asio::async_read(*socket, asio::buffer(request), asio::use_awaitable);
+    socks5::Bytes answer = socks5::buildReply({socks5::Reply::Succeeded, {}});
+    answer.insert(answer.end(), banner.begin(), banner.end());
+    co_await asio::async_write(*socket, asio::buffer(answer), asio::use_awaitable);
+    co_await waitForLeave(*socket);
+}
+
 asio::awaitable<void> authenticateThenClose(FakeExit::Socket socket)
 {
     co_await readGreeting(*socket);

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace warden::testing {
@@ -48,6 +49,10 @@ asio::awaitable<void> authenticate(FakeExit::Socket socket);
 
 // Like authenticate(), then closes the connection as a server does after a time-out.
 asio::awaitable<void> authenticateThenClose(FakeExit::Socket socket);
+
+// Needs no authentication and answers a CONNECT to an IPv4 address with success and,
+// in the same segment, `banner`: a destination that speaks first.
+asio::awaitable<void> connectWithBanner(FakeExit::Socket socket, std::string banner);
 
 // Accepts and never says a word.
 asio::awaitable<void> stayMute(FakeExit::Socket socket);

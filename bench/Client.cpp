@@ -1,9 +1,11 @@
 // The benchmark's client: speaks SOCKS5 (no authentication) to a proxy on 127.0.0.1 and
 // measures what bench/run reports.
 //
-//   bench_client ttfb COUNT EXIT_PORT WARDEN_PORT HTTP_PORT
+//   bench_client ttfb COUNT PAUSE_MS EXIT_PORT WARDEN_PORT HTTP_PORT
 //       COUNT short requests through each proxy, alternating in blocks, so both see the
-//       same machine state; prints the mean time to first byte of each and their ratio.
+//       same machine state, with PAUSE_MS between one request and the next (0: back to
+//       back); prints the mean time to first byte of each, their ratio, and when on
+//       average the proxy had answered the greeting and the CONNECT.
 //   bench_client idle COUNT WARDEN_PID WARDEN_PORT ECHO_PORT
 //       COUNT relayed connections held open: Warden's resident memory and descriptors
 //       before, while open and after closing, then one-byte ping-pongs through the chain.
@@ -65,14 +67,36 @@ int connectLoopback(std::uint16_t port)
     return fd;
 }
 
-// A connection through the SOCKS5 proxy at `proxyPort` to 127.0.0.1:`port`.
-int openThrough(std::uint16_t proxyPort, std::uint16_t port)
+double microsecondsSince(Clock::time_point start)
 {
+    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+}
+
+// Microseconds from connecting to the proxy until each answer arrived.
+struct Milestones
+{
+    double greeted = 0, connected = 0, firstByte = 0;
+
+    Milestones& operator+=(const Milestones& other)
+    {
+        greeted += other.greeted;
+        connected += other.connected;
+        firstByte += other.firstByte;
+        return *this;
+    }
+};
+
+// A connection through the SOCKS5 proxy at `proxyPort` to 127.0.0.1:`port`.
+int openThrough(std::uint16_t proxyPort, std::uint16_t port, Milestones* milestones = nullptr)
+{
+    const auto start = Clock::now();
     const int fd = connectLoopback(proxyPort);
     const unsigned char greeting[] = {5, 1, 0};
     sendAll(fd, greeting, sizeof greeting);
     unsigned char choice[2];
     receiveExactly(fd, choice, sizeof choice);
+    if (milestones)
+        milestones->greeted = microsecondsSince(start);
     const unsigned char request[] = {5,
                                      1,
                                      0,
@@ -91,44 +115,55 @@ int openThrough(std::uint16_t proxyPort, std::uint16_t port)
     const std::size_t rest = head[3] == 1 ? 5 : head[3] == 4 ? 17 : head[4] + 2u;
     std::vector<unsigned char> bound(rest);
     receiveExactly(fd, bound.data(), rest);
+    if (milestones)
+        milestones->connected = microsecondsSince(start);
     return fd;
 }
 
-// Microseconds from connecting to the proxy until the first byte of the page arrives.
-double timeToFirstByte(std::uint16_t proxyPort, std::uint16_t httpPort)
+Milestones timeToFirstByte(std::uint16_t proxyPort, std::uint16_t httpPort)
 {
+    Milestones milestones;
     const auto start = Clock::now();
-    const int fd = openThrough(proxyPort, httpPort);
+    const int fd = openThrough(proxyPort, httpPort, &milestones);
     const std::string get = "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
     sendAll(fd, get.data(), get.size());
     char first;
     receiveExactly(fd, &first, 1);
-    const auto elapsed = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+    milestones.firstByte = microsecondsSince(start);
     char sink[4096];
     while (::recv(fd, sink, sizeof sink, 0) > 0) {
     }
     ::close(fd);
-    return elapsed;
+    return milestones;
 }
 
-int ttfb(int count, std::uint16_t exitPort, std::uint16_t wardenPort, std::uint16_t httpPort)
+int ttfb(int count, int pauseMs, std::uint16_t exitPort, std::uint16_t wardenPort, std::uint16_t httpPort)
 {
     // Blocks of requests rather than single ones: the background work one path leaves
     // behind (Warden replacing its spare) then lands on that path's own next request,
     // not on the other path's.
     constexpr int kBlock = 100;
-    double exitAlone = 0, throughWarden = 0;
+    const auto pause = std::chrono::milliseconds(pauseMs);
+    Milestones exitAlone, throughWarden;
+    const auto run = [&](std::uint16_t proxyPort, Milestones& sum, int n) {
+        for (int i = 0; i < n; ++i) {
+            sum += timeToFirstByte(proxyPort, httpPort);
+            std::this_thread::sleep_for(pause);
+        }
+    };
     for (int done = 0; done < count; done += kBlock) {
         const int n = std::min(kBlock, count - done);
-        for (int i = 0; i < n; ++i)
-            exitAlone += timeToFirstByte(exitPort, httpPort);
-        for (int i = 0; i < n; ++i)
-            throughWarden += timeToFirstByte(wardenPort, httpPort);
+        run(exitPort, exitAlone, n);
+        run(wardenPort, throughWarden, n);
     }
-    exitAlone /= count;
-    throughWarden /= count;
-    std::printf("ttfb: %d sequential requests each: exit alone %.1f us, Warden + exit %.1f us, ratio %.3f\n",
-                count, exitAlone, throughWarden, throughWarden / exitAlone);
+    const auto print = [count](const char* path, const Milestones& sum) {
+        std::printf("  %-14s first byte %7.1f us  (greeting answered at %6.1f us, CONNECT at %6.1f us)\n",
+                    path, sum.firstByte / count, sum.greeted / count, sum.connected / count);
+    };
+    std::printf("ttfb: %d sequential requests each, %d ms between requests:\n", count, pauseMs);
+    print("exit alone", exitAlone);
+    print("Warden + exit", throughWarden);
+    std::printf("  ratio %.3f\n", throughWarden.firstByte / exitAlone.firstByte);
     return 0;
 }
 
@@ -204,15 +239,15 @@ int main(int argc, char** argv)
 {
     try {
         const std::string mode = argc > 1 ? argv[1] : "";
-        if (mode == "ttfb" && argc == 6)
-            return ttfb(std::stoi(argv[2]), port(argv[3]), port(argv[4]), port(argv[5]));
+        if (mode == "ttfb" && argc == 7)
+            return ttfb(std::stoi(argv[2]), std::stoi(argv[3]), port(argv[4]), port(argv[5]), port(argv[6]));
         if (mode == "idle" && argc == 6)
             return idle(std::stoi(argv[2]), std::stoi(argv[3]), port(argv[4]), port(argv[5]));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench_client: %s\n", error.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: bench_client ttfb COUNT EXIT_PORT WARDEN_PORT HTTP_PORT\n"
+    std::fprintf(stderr, "usage: bench_client ttfb COUNT PAUSE_MS EXIT_PORT WARDEN_PORT HTTP_PORT\n"
                          "       bench_client idle COUNT WARDEN_PID WARDEN_PORT ECHO_PORT\n");
     return 2;
 }

@@ -48,6 +48,21 @@ asio::awaitable<std::optional<socks5::Request>> readRequest(tcp::socket& client,
     co_return std::nullopt;
 }
 
+// Tells the client how its CONNECT went; true when the relay may start. The destination's
+// first data goes out with the reply, and what the client sent ahead of the reply goes to
+// the exit. The buffers go with this frame, so a relayed connection holds none of them.
+asio::awaitable<bool> answerClient(tcp::socket& client, ExitRoute::Route& opened, MessageReader& reader)
+{
+    const socks5::Bytes early = std::move(opened.early);
+    socks5::Bytes reply = socks5::buildReply(opened.answer);
+    reply.insert(reply.end(), early.begin(), early.end());
+    std::error_code error = co_await sendMessage(client, reply);
+    const socks5::Bytes ahead = reader.takeRest();
+    if (!error && opened.exit && !ahead.empty())
+        error = co_await sendMessage(*opened.exit, ahead);
+    co_return !error;
+}
+
 // Moves bursts with the shared mover, and has the replacement for the spare this session
 // took dialed once the exit's first answer has reached the client.
 class ReplaceOnFirstAnswer final : public BurstMover
@@ -91,17 +106,7 @@ asio::awaitable<void> serveClient(tcp::socket client, ExitRoute& route, BurstMov
         co_return;
 
     ExitRoute::Route opened = co_await route.open(std::move(request->destination));
-    // The destination's first data goes out with the reply, and what the client sent
-    // ahead of the reply goes to the exit, before the relay takes over.
-    socks5::Bytes reply = socks5::buildReply(opened.answer);
-    reply.insert(reply.end(), opened.early.begin(), opened.early.end());
-    std::error_code error = co_await sendMessage(client, reply);
-    if (error || !opened.exit)
-        co_return;
-    const socks5::Bytes ahead = reader.takeRest();
-    if (!ahead.empty())
-        error = co_await sendMessage(*opened.exit, ahead);
-    if (error)
+    if (!co_await answerClient(client, opened, reader) || !opened.exit)
         co_return;
     ReplaceOnFirstAnswer sessionMover(mover, *opened.exit, std::move(opened.replacement));
     co_await relay(client, *opened.exit, sessionMover);

@@ -8,13 +8,21 @@
 
 namespace warden {
 
-Warden::Warden(asio::io_context& io, const Options& options, StatusLine& status)
-    : m_io(io), m_localPort(options.localPort), m_status(status),
-      m_dialer(io.get_executor(),
+Warden::Warden(const Options& options, StatusLine& status)
+    : m_localPort(options.localPort), m_status(status),
+      m_dialer(m_io.get_executor(),
                ExitSettings{options.exitHost, options.exitPort, {options.user, options.key}}),
-      m_monitor(io.get_executor(), m_dialer, status), m_route(m_monitor, m_dialer, status),
+      m_monitor(m_io.get_executor(), m_dialer, status), m_route(m_monitor, m_dialer, status),
       m_mover(makeBurstMover())
 {
+}
+
+Warden::~Warden()
+{
+    // A session that took a spare asks for its replacement when it ends; with the pool
+    // stopped first, the sessions destroyed below dial nothing.
+    m_monitor.spares().stop();
+    m_io.destroyPendingWork();
 }
 
 bool Warden::start()
@@ -29,6 +37,16 @@ bool Warden::start()
         m_io, [listener]() { return listener->run(); }, asio::detached);
     asio::co_spawn(m_io, m_monitor.run(), asio::detached);
     return true;
+}
+
+void Warden::run()
+{
+    m_io.run();
+}
+
+void Warden::stop()
+{
+    m_io.stop();
 }
 
 } // namespace warden

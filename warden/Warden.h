@@ -19,14 +19,31 @@ namespace warden {
 class Warden
 {
 public:
-    Warden(asio::io_context& io, const Options& options, StatusLine& status);
+    Warden(const Options& options, StatusLine& status);
+    // Ends every session, spare connection and timer before the parts they refer to.
+    ~Warden();
+    Warden(const Warden&) = delete;
+    Warden& operator=(const Warden&) = delete;
 
     // Listens on the local port, then starts verifying the exit: "ready" is reported only
     // once both hold. False, after reporting it, when the port cannot be bound.
     bool start();
+    // Serves until stop(); stop() may be called from any thread.
+    void run();
+    void stop();
 
 private:
-    asio::io_context& m_io;
+    // The sessions are coroutines whose frames live in the context's pending operations;
+    // shutting the context down destroys them, which only the context itself may do.
+    class Context : public asio::io_context
+    {
+    public:
+        Context() : asio::io_context(1) {}
+        void destroyPendingWork() { shutdown(); }
+    };
+
+    // Declared first so it is built before and destroyed after everything that uses it.
+    Context m_io;
     std::uint16_t m_localPort;
     StatusLine& m_status;
     ExitDialer m_dialer;

@@ -6,8 +6,6 @@
 #include "warden/System.h"
 #include "warden/Warden.h"
 
-#include <asio/io_context.hpp>
-
 #include <iostream>
 #include <string_view>
 #include <vector>
@@ -25,11 +23,10 @@ int main(int argc, char** argv)
     warden::raiseDescriptorLimit();
     warden::ignoreBrokenPipe();
 
-    asio::io_context io(1);
     warden::StatusLine status(std::cout);
-    warden::Warden app(io, *options, status);
+    warden::Warden app(*options, status);
     if (!app.start())
         return 1;
-    io.run();
+    app.run();
     return 0;
 }

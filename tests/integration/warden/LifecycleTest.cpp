@@ -7,11 +7,16 @@
 #include "support/RawClient.h"
 
 #include "warden/CommandLine.h"
+#include "warden/Warden.h"
 
 #include <asio/ip/tcp.hpp>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <sstream>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
@@ -148,6 +153,71 @@ TEST(Lifecycle, EndsWithTheProgramThatStartedIt)
     ASSERT_EQ(reaped, warden) << "Warden outlived its parent";
     EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == SIGKILL);
     EXPECT_FALSE(RawClient("127.0.0.1", localPort).connected()); // the port is free again
+}
+
+// Established connections of this machine to 127.0.0.1:port, from /proc/net/tcp.
+int connectionsTo(std::uint16_t port)
+{
+    std::ifstream table("/proc/net/tcp");
+    char remote[16];
+    std::snprintf(remote, sizeof remote, "0100007F:%04X", port);
+    int count = 0;
+    for (std::string line; std::getline(table, line);) {
+        std::istringstream fields(line);
+        std::string slot, local, peer, state;
+        fields >> slot >> local >> peer >> state;
+        count += peer == remote && state == "01";
+    }
+    return count;
+}
+
+// Waits until `condition` holds; false after about 15 s.
+bool waitUntil(const std::function<bool()>& condition)
+{
+    for (int i = 0; i < 1500; ++i) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    return false;
+}
+
+TEST(Lifecycle, EndsInOrderWithSessionsAndSparesAlive)
+{
+    // A destination that never speaks: a session that took a spare while another was left
+    // keeps the replacement pending to the end, so ending Warden has to destroy the
+    // session before the spare pool.
+    asio::io_context io;
+    asio::ip::tcp::acceptor silent(io, {asio::ip::address_v4::loopback(), 0});
+    const std::uint16_t destination = silent.local_endpoint().port();
+    Microsocks exit(freeLoopbackPort());
+    const Options options{kUser, kKey, freeLoopbackPort(), "127.0.0.1", exit.port()};
+    std::ostringstream lines;
+    StatusLine status(lines);
+    auto warden = std::make_unique<Warden>(options, status);
+    ASSERT_TRUE(warden->start());
+    std::thread serving([&] { warden->run(); });
+
+    const std::string connect = std::string("\x05\x01\x00\x05\x01\x00\x01\x7f\x00\x00\x01", 11) +
+                                char(destination >> 8) + char(destination & 0xFF);
+    std::vector<std::unique_ptr<RawClient>> clients;
+    const auto relayOneMore = [&] {
+        auto client = std::make_unique<RawClient>("127.0.0.1", options.localPort);
+        client->send(connect);
+        // The method choice and the CONNECT's success: the session is relaying.
+        EXPECT_EQ(client->receive(12, seconds(15)).substr(0, 4), std::string("\x05\x00\x05\x00", 4));
+        clients.push_back(std::move(client));
+    };
+    EXPECT_TRUE(waitUntil([&] { return connectionsTo(exit.port()) == 2; })); // both spares
+    relayOneMore(); // takes one spare of two: its replacement waits for a first answer
+    relayOneMore(); // takes the last: two replacements are dialed at once
+    EXPECT_TRUE(waitUntil([&] { return connectionsTo(exit.port()) == 4; }));
+
+    warden->stop();
+    serving.join();
+    warden.reset(); // under the sanitizers, any touch of freed memory fails here
+    for (auto& client : clients)
+        EXPECT_TRUE(client->closedWithin(seconds(5)));
 }
 
 } // namespace

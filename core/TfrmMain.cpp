@@ -154,12 +154,11 @@ bool TfrmMain::InitSettings()
 
 bool TfrmMain::InitInterface()
 {
-    if (!m_host.folders.fileExists(m_skinFile)) {
+    if (!skin::loadSkin(this, qs(m_skinFile))) {
         // Without a skin there is nothing to draw the program's own box with.
         QMessageBox::critical(nullptr, kTitle, QStringLiteral("Can not find Skin File"));
         return false;
     }
-    skin::loadSkin(this, qs(m_skinFile));
     setMsgBoxSkinFile(qs(m_skinFile));
     m_ui->lblAppName->setText(QStringLiteral("Nimbra ") + QString::fromLatin1(global::kVersion));
     centreAppName();
@@ -232,38 +231,41 @@ void TfrmMain::QueryEndSession()
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    // A log file that cannot be written must not stop the close: Warden would be left
-    // running on the local port.
-    guarded([this] {
-        if (m_log) {
+    // Closing never waits on a box: a log file that cannot be written now is passed over
+    // (the line stays in memory), so Warden is ended however the program is leaving.
+    if (m_log) {
+        try {
             Report("Closing...");
+        } catch (const std::exception&) {
         }
-    });
+    }
     Sweep();
     event->accept();
     emit closed();
 }
 
-void TfrmMain::showCentred()
+void TfrmMain::showEvent(QShowEvent* event)
 {
+    // The window opens centred on the desktop the first time it shows, whoever shows it:
+    // the Options and About commands, or the start-up on a desktop without a tray.
     if (!m_centred) {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             move(screen->availableGeometry().center() - rect().center());
         }
         m_centred = true;
     }
-    m_tray->showMainForm();
+    QWidget::showEvent(event);
 }
 
 void TfrmMain::Options1Click()
 {
-    showCentred();
+    m_tray->showMainForm();
 }
 
 void TfrmMain::About1Click()
 {
     m_ui->pclMain->setCurrentWidget(m_ui->tstAbout);
-    showCentred();
+    m_tray->showMainForm();
 }
 
 void TfrmMain::Report1Click()

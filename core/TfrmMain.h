@@ -91,13 +91,13 @@ signals:
 protected:
     // FormClose: runs whenever the main window closes.
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createMenu();
     void connectHandlers();
     QAction* addMenuItem(const char* caption, void (TfrmMain::*handler)());
-    void showCentred();
     void centreAppName();
 
     platform::Host m_host;

@@ -46,7 +46,6 @@ public:
     virtual bool folderExists(const std::string& path) const = 0;
     // Creates one level: the parent must exist.
     virtual bool createFolder(const std::string& path) = 0;
-    virtual bool fileExists(const std::string& path) const = 0;
     // The folder that holds the user's Firefox profiles (and profiles.ini), ending in a
     // separator; empty when there is none.
     virtual std::string firefoxProfilesFolder() const = 0;

@@ -16,12 +16,6 @@ bool FakeFolders::createFolder(const std::string& path)
     return !failCreateFolder && std::filesystem::create_directory(path, failed);
 }
 
-bool FakeFolders::fileExists(const std::string& path) const
-{
-    std::error_code failed;
-    return std::filesystem::exists(path, failed) && !std::filesystem::is_directory(path, failed);
-}
-
 bool FakeAutostart::isEnabled(const std::string& name) const
 {
     const auto entry = entries.find(name);

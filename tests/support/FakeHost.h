@@ -30,7 +30,6 @@ public:
     std::string appDataFolder() const override { return appData; }
     bool folderExists(const std::string& path) const override;
     bool createFolder(const std::string& path) override;
-    bool fileExists(const std::string& path) const override;
     std::string firefoxProfilesFolder() const override { return firefoxProfiles; }
 };
 

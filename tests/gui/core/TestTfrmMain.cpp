@@ -11,7 +11,9 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTimer>
 #include <QtTest>
 
@@ -77,8 +79,15 @@ private slots:
         QVERIFY(form);
         QCOMPARE(loggedMessages(*form), QStringList({"Nimbra", "Version: 1.33", "OS: Test OS 1.0",
                                                      "Default Browser: firefox-esr %u", "TimeZone: GMT +2"}));
-        // Only the tray shows; a desktop without a notification area shows the window.
+        // Only the tray shows; a desktop without a notification area shows the window,
+        // centred like every first showing.
         QCOMPARE(form->isVisible(), !form->ctiControl()->trayAvailable());
+        if (form->isVisible()) {
+            const QPoint offset =
+                form->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+            QVERIFY2(offset.manhattanLength() <= 2,
+                     qPrintable(QString("off by %1,%2").arg(offset.x()).arg(offset.y())));
+        }
         QCOMPARE(form->dataFolder(), m_dataFolder);
         QCOMPARE(form->internalPort(), std::string("7070"));
         QCOMPARE(form->helpFile(), form->applicationFolder() + "help.chm");
@@ -137,7 +146,7 @@ private slots:
         QVERIFY(!std::filesystem::exists(m_dataFolder + "report.txt"));
     }
 
-    void anUnwritableLogIsShownAndTheProgramGoesOn()
+    void anUnwritableLogIsShownAndTheProgramGoesOnButClosingWaitsOnNoBox()
     {
         std::filesystem::create_directories(m_dataFolder + "report.txt");
         QStringList errors;
@@ -148,6 +157,12 @@ private slots:
         QVERIFY(errors[0].contains("report.txt"));
         // The first line stays in memory; the rest of that start-up step was not run.
         QCOMPARE(loggedMessages(*form), QStringList({"Nimbra"}));
+
+        QSignalSpy closed(form.get(), &TfrmMain::closed);
+        form->QueryEndSession();
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(loggedMessages(*form).last(), QStringLiteral("Closing..."));
     }
 
     void optionsAboutCancelAndOk()
@@ -188,6 +203,34 @@ private slots:
         ui.btnOK->click();
         QVERIFY(m_fake->autostart.entries.empty());
         QVERIFY(fileContent(m_dataFolder + "dirudo.ini").find("Counter=0") != std::string::npos);
+    }
+
+    // Tab runs Cancel, OK, the page tabs, then the shown page's own controls, and round.
+    void tabReachesEveryControlOfTheShownPage()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        Ui::TfrmMain& ui = *form->form();
+        form->Options1->trigger();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        const auto cycle = [&](QWidget* page) {
+            ui.pclMain->setCurrentWidget(page);
+            ui.suiButton1->setFocus();
+            QStringList names;
+            for (int i = 0; i < 5; ++i) {
+                QWidget* focused = QApplication::focusWidget();
+                names << (focused ? focused->objectName() : QStringLiteral("-"));
+                QTest::keyClick(focused ? focused : form.get(), Qt::Key_Tab);
+            }
+            return names;
+        };
+        const QString tabs = ui.pclMain->tabBar()->objectName();
+        QCOMPARE(cycle(ui.suiTabSheet1),
+                 QStringList({"suiButton1", "btnOK", tabs, "chkStartWithWindows", "suiButton1"}));
+        QCOMPARE(cycle(ui.suiTabSheet3),
+                 QStringList({"suiButton1", "btnOK", tabs, "memBypass", "suiButton1"}));
+        QCOMPARE(cycle(ui.tstAbout), QStringList({"suiButton1", "btnOK", tabs, "suiButton1", "btnOK"}));
     }
 
     void theAboutLabelIsCentredOnItsPage()

@@ -1,11 +1,14 @@
 #include "skin/Icons.h"
 #include "skin/Skin.h"
 #include "skin/SkinTitleBar.h"
+#include "tests/support/BoundedChild.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -55,6 +58,29 @@ private slots:
         file.close();
         QVERIFY(skin::loadSkin(&form, file.fileName()));
         QCOMPARE(form.styleSheet(), QStringLiteral("QLabel { color: red; }"));
+    }
+
+    // A skin setting naming a device, a pipe, a folder or a giant file is no skin: the
+    // start-up must neither wait for a writer nor read without end. Each attempt runs in
+    // a child held to 10 s and 256 MiB, so a regression fails instead of eating the machine.
+    void readSkinTakesOnlyASmallRegularFile()
+    {
+        QTemporaryDir dir;
+        const QString pipe = dir.filePath(QStringLiteral("pipe.skn"));
+        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        for (const QString& path : {QStringLiteral("/dev/zero"), pipe, dir.path()}) {
+            const auto refused =
+                runBounded([&] { return skin::readSkin(path) ? 1 : 0; }, 256 << 20, std::chrono::seconds(10));
+            QVERIFY2(refused == 0, qPrintable(path));
+        }
+
+        QFile big(dir.filePath(QStringLiteral("big.skn")));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        QVERIFY(big.resize(skin::kMaxSkinFileSize));
+        big.close();
+        QVERIFY(skin::readSkin(big.fileName()));
+        QVERIFY(big.resize(skin::kMaxSkinFileSize + 1));
+        QVERIFY(!skin::readSkin(big.fileName()));
     }
 
     void defaultSkinParsesAndStylesTheTitleBar()

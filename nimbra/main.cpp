@@ -9,13 +9,19 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char* argv[])
 {
-    // One copy per user: a second start ends at once, before anything is shown.
-    if (!platform::acquireSingleInstance(global::kMutexName)) {
+    // One copy per user: a second start ends at once, before anything is shown. A lock
+    // that cannot be taken at all only means the rule cannot be enforced.
+    const platform::InstanceLock lock = platform::acquireSingleInstance(global::kMutexName);
+    if (lock == platform::InstanceLock::HeldElsewhere) {
         return 0;
+    }
+    if (lock == platform::InstanceLock::Unavailable) {
+        std::fprintf(stderr, "nimbra: the single-instance lock could not be taken; starting anyway\n");
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(global::kAppTitle));

@@ -4,8 +4,17 @@
 
 namespace platform {
 
+enum class InstanceLock {
+    // This process holds the lock until it ends.
+    Acquired,
+    // Another running copy holds it.
+    HeldElsewhere,
+    // The lock could not be taken for another reason (no folder to keep it in, say):
+    // single-instance cannot be enforced, which is no reason not to start.
+    Unavailable,
+};
+
 // Takes the per-user single-instance lock `name` and holds it until the process ends.
-// Returns false when another process already holds it.
-bool acquireSingleInstance(const std::string& name);
+InstanceLock acquireSingleInstance(const std::string& name);
 
 } // namespace platform

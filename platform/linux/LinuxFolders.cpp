@@ -3,34 +3,14 @@
 #include "platform/linux/XdgPaths.h"
 
 #include <cerrno>
-#include <filesystem>
 #include <sys/stat.h>
 
 namespace platform {
 
-namespace {
-
-bool isFolder(const std::string& path)
-{
-    struct stat info
-    {
-    };
-    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-} // namespace
-
 std::string LinuxFolders::appDataFolder() const
 {
-    // On a fresh account the configuration folder may not exist yet; the XDG rules ask
-    // for it to be made (private to the user) when something is to be written there.
-    const std::string folder = xdgConfigHome();
-    if (!folder.empty() && !isFolder(folder)) {
-        std::error_code ignored;
-        std::filesystem::create_directories(folder, ignored);
-        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ignored);
-    }
-    return folder;
+    // On a fresh account the configuration folder may not exist yet.
+    return ensuredXdgConfigHome();
 }
 
 bool LinuxFolders::folderExists(const std::string& path) const
@@ -46,14 +26,6 @@ bool LinuxFolders::createFolder(const std::string& path)
     // The folder holds the user's settings and log: nobody else needs to read them.
     // A folder made meanwhile by someone else is as good as one made here.
     return mkdir(path.c_str(), 0700) == 0 || (errno == EEXIST && isFolder(path));
-}
-
-bool LinuxFolders::fileExists(const std::string& path) const
-{
-    struct stat info
-    {
-    };
-    return !path.empty() && stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 std::string LinuxFolders::firefoxProfilesFolder() const

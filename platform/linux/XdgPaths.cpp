@@ -1,6 +1,11 @@
 #include "platform/linux/XdgPaths.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -14,6 +19,18 @@ std::string withoutTrailingSeparators(std::string path)
     return path;
 }
 
+std::string accountHome()
+{
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr ||
+        found->pw_dir == nullptr) {
+        return "";
+    }
+    return found->pw_dir;
+}
+
 } // namespace
 
 std::string environmentValue(const char* name)
@@ -24,7 +41,13 @@ std::string environmentValue(const char* name)
 
 std::string homeFolder()
 {
-    return withoutTrailingSeparators(environmentValue("HOME"));
+    // A session without HOME (started by a service manager, say) still belongs to an
+    // account with a home; the current folder is never taken for it.
+    std::string home = environmentValue("HOME");
+    if (home.empty() || home.front() != '/') {
+        home = accountHome();
+    }
+    return home.empty() || home.front() != '/' ? "" : withoutTrailingSeparators(home);
 }
 
 std::string xdgConfigHome()
@@ -36,6 +59,27 @@ std::string xdgConfigHome()
     }
     const std::string home = homeFolder();
     return home.empty() ? "" : home + "/.config";
+}
+
+std::string ensuredXdgConfigHome()
+{
+    // The XDG rules ask for the folder to be made, private to the user, when something
+    // is to be written there.
+    const std::string folder = xdgConfigHome();
+    if (!folder.empty() && !isFolder(folder)) {
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ignored);
+    }
+    return folder;
+}
+
+bool isFolder(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 } // namespace platform

@@ -7,11 +7,17 @@ namespace platform {
 // The value of an environment variable as it is at this moment; empty when unset.
 std::string environmentValue(const char* name);
 
-// $HOME without a trailing separator; empty when unset.
+// The user's home folder without a trailing separator: $HOME, else the account's home
+// from the password database; empty when neither names one.
 std::string homeFolder();
 
 // The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute path, else
-// $HOME/.config, else empty (no home at all). No trailing separator.
+// the home folder's .config, else empty. No trailing separator.
 std::string xdgConfigHome();
+
+// xdgConfigHome(), made private to the user when it is missing, as on a fresh account.
+std::string ensuredXdgConfigHome();
+
+bool isFolder(const std::string& path);
 
 } // namespace platform

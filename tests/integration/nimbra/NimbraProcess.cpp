@@ -31,18 +31,28 @@ NimbraProcess::~NimbraProcess()
     kill();
 }
 
-void NimbraProcess::start()
+void NimbraProcess::start(const std::map<std::string, std::string>& overrides)
 {
     const std::string program = std::string(std::getenv("NIMBRA_APP_DIR")) + "/nimbra";
     // The runtime folder holds the single-instance lock; it must be private to the user.
     const std::string runtime = m_home + "/run";
     mkdir(runtime.c_str(), 0700);
-    std::vector<std::string> env = {"HOME=" + m_home, "XDG_RUNTIME_DIR=" + runtime,
-                                    "QT_QPA_PLATFORM=offscreen", "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
+    std::map<std::string, std::string> variables = {{"HOME", m_home},
+                                                    {"XDG_RUNTIME_DIR", runtime},
+                                                    {"QT_QPA_PLATFORM", "offscreen"},
+                                                    {"PATH", "/usr/bin:/bin"},
+                                                    {"LANG", "C.UTF-8"}};
     for (const char* inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
         if (const char* value = std::getenv(inherited)) {
-            env.push_back(std::string(inherited) + "=" + value);
+            variables[inherited] = value;
         }
+    }
+    for (const auto& [name, value] : overrides) {
+        variables[name] = value;
+    }
+    std::vector<std::string> env;
+    for (const auto& [name, value] : variables) {
+        env.push_back(name + "=" + value);
     }
     std::vector<char*> envp;
     for (std::string& entry : env) {

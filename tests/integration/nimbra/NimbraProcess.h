@@ -13,7 +13,9 @@ public:
     explicit NimbraProcess(std::string home);
     ~NimbraProcess();
 
-    void start();
+    // Starts it with HOME, a private XDG_RUNTIME_DIR and the offscreen platform; `overrides`
+    // replaces or adds variables of that environment.
+    void start(const std::map<std::string, std::string>& overrides = {});
     // Waits up to `seconds` for the process to end; its exit status, or -1 on time-out.
     int waitForExit(double seconds);
     bool isRunning();

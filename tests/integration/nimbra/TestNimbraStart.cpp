@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
 #include <regex>
 #include <sstream>
 
@@ -78,15 +80,48 @@ TEST(NimbraStart, ReportsAFirefoxProfile)
 
 TEST(NimbraStart, ASecondCopyEndsQuietlyAndTheFirstGoesOn)
 {
-    TempDir home;
-    NimbraProcess first(home.path());
-    first.start();
-    ASSERT_FALSE(first.waitForReport("TimeZone: ", kStartSeconds).empty());
+    // Also where the runtime folder named cannot be made: the lock then lives in the
+    // user's own configuration folder.
+    for (const bool runtimeFolder : {true, false}) {
+        TempDir home;
+        std::map<std::string, std::string> env;
+        if (!runtimeFolder) {
+            env["XDG_RUNTIME_DIR"] = home.file("no/parent");
+        }
+        NimbraProcess first(home.path());
+        first.start(env);
+        ASSERT_FALSE(first.waitForReport("TimeZone: ", kStartSeconds).empty()) << runtimeFolder;
 
-    NimbraProcess second(home.path());
-    second.start();
-    EXPECT_EQ(second.waitForExit(kStartSeconds), 0);
-    EXPECT_TRUE(first.isRunning());
-    // The second copy wrote nothing: the report still holds the first copy's lines only.
-    EXPECT_EQ(messages(first.waitForReport("TimeZone: ", 1)).size(), 5u);
+        NimbraProcess second(home.path());
+        second.start(env);
+        EXPECT_EQ(second.waitForExit(kStartSeconds), 0);
+        EXPECT_TRUE(first.isRunning());
+        // The second copy wrote nothing: the report still holds the first copy's lines only.
+        EXPECT_EQ(messages(first.waitForReport("TimeZone: ", 1)).size(), 5u);
+    }
+}
+
+TEST(NimbraStart, ALockThatCannotBeTakenDoesNotStopTheStart)
+{
+    // Another account's link in the lock's place: not followed, and no reason to end.
+    TempDir home;
+    home.makeFolder("run");
+    std::filesystem::create_symlink(home.file("elsewhere"), home.file("run/DiruDO.lock"));
+    NimbraProcess nimbra(home.path());
+    nimbra.start();
+    EXPECT_FALSE(nimbra.waitForReport("TimeZone: ", kStartSeconds).empty());
+    EXPECT_FALSE(std::filesystem::exists(home.file("elsewhere")));
+}
+
+TEST(NimbraStart, AnUnwritableLogDoesNotHoldUpTheEnd)
+{
+    TempDir home;
+    NimbraProcess nimbra(home.path());
+    nimbra.start();
+    ASSERT_FALSE(nimbra.waitForReport("TimeZone: ", kStartSeconds).empty());
+    // Even for root: a folder in the report's place cannot be written as a file.
+    std::filesystem::remove(nimbra.reportPath());
+    std::filesystem::create_directory(nimbra.reportPath());
+    nimbra.terminate();
+    EXPECT_EQ(nimbra.waitForExit(kStartSeconds), 0);
 }

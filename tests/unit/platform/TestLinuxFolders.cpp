@@ -1,10 +1,13 @@
 #include "platform/linux/LinuxFolders.h"
+#include "platform/linux/XdgPaths.h"
 
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform;
 
@@ -18,11 +21,17 @@ TEST(LinuxFolders, AppDataFolderIsAnAbsoluteXdgConfigHomeElseBelowHome)
         ScopedEnv config("XDG_CONFIG_HOME", ignored);
         EXPECT_EQ(folders.appDataFolder(), temp.file("home/.config")) << ignored;
     }
-    ScopedEnv config("XDG_CONFIG_HOME", "/etc/xdg-test/");
-    EXPECT_EQ(folders.appDataFolder(), "/etc/xdg-test");
+    ScopedEnv config("XDG_CONFIG_HOME", temp.file("xdg") + "/");
+    EXPECT_EQ(folders.appDataFolder(), temp.file("xdg"));
+    EXPECT_TRUE(folders.folderExists(temp.file("xdg")));
+
+    // Without HOME the account's home counts, never the current folder. Only the name is
+    // asked for here: the account's real folders are not the test's to make.
     ScopedEnv noConfig("XDG_CONFIG_HOME", std::nullopt);
     ScopedEnv noHome("HOME", std::nullopt);
-    EXPECT_EQ(folders.appDataFolder(), "");
+    const passwd* account = getpwuid(getuid());
+    ASSERT_NE(account, nullptr);
+    EXPECT_EQ(xdgConfigHome(), std::string(account->pw_dir) + "/.config");
 }
 
 TEST(LinuxFolders, FirefoxProfilesFolderPrefersTheXdgLocationWhereItExists)

@@ -138,8 +138,8 @@ QString TfrmMsg::copyText() const
 
 void TfrmMsg::reject()
 {
-    // Escape and closing the window answer as the Cancel button would, and with 2 where
-    // there is none.
+    // Closing the window answers as the Cancel button would, and with 2 where there is
+    // none.
     if (m_escapeButton != nullptr)
         m_escapeButton->click();
     else
@@ -153,6 +153,13 @@ bool TfrmMsg::eventFilter(QObject* watched, QEvent* event)
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_C && key->modifiers().testFlag(Qt::ControlModifier)) {
         QGuiApplication::clipboard()->setText(copyText());
+        return true;
+    }
+    // Escape belongs to the Cancel button alone: a box that asks Yes or No, or only
+    // informs, is not dismissed by a stray key.
+    if (key->key() == Qt::Key_Escape) {
+        if (m_escapeButton != nullptr)
+            m_escapeButton->click();
         return true;
     }
     auto* button = qobject_cast<QPushButton*>(watched);

@@ -12,8 +12,9 @@ class SkinTitleBar;
 
 // The message form: a frameless, skinned window with the icon of its kind, the message
 // word-wrapped beside it and one to three buttons. exec() returns the pressed button's
-// result, or 2 when the form is closed in any other way. Ctrl+C copies the whole message
-// as text, whatever has the focus.
+// result, or 2 when the form is closed in any other way. Escape presses Cancel and does
+// nothing where there is none. Ctrl+C copies the whole message as text, whatever has the
+// focus.
 class TfrmMsg : public QDialog
 {
     Q_OBJECT

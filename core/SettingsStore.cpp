@@ -1,28 +1,21 @@
 #include "core/SettingsStore.h"
 
-#include <SimpleIni.h>
+#include "core/IniText.h"
 
 #include <cctype>
 #include <climits>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace {
 
-// Loads the file as it is now; a missing or unreadable file is an empty store.
-void loadInto(CSimpleIniA& ini, const std::string& path)
+// The file as it is now; a missing or unreadable file is an empty one.
+IniText load(const std::string& path)
 {
-    ini.SetUnicode(false);
-    ini.SetMultiKey(false);
-    ini.SetMultiLine(false);
-    ini.SetSpaces(false); // "key=value", as other INI writers on the system do
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return;
-    }
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ini.LoadData(data.data(), data.size());
+    return IniText(std::string(std::istreambuf_iterator<char>(in), {}));
 }
 
 void replaceFile(const std::string& path, const std::string& content)
@@ -47,7 +40,7 @@ void replaceFile(const std::string& path, const std::string& content)
 
 struct SettingsStore::Snapshot::Data
 {
-    CSimpleIniA ini;
+    IniText ini;
 };
 
 SettingsStore::Snapshot::Snapshot(std::unique_ptr<Data> data) : m_data(std::move(data)) {}
@@ -56,8 +49,7 @@ SettingsStore::Snapshot::~Snapshot() = default;
 std::string SettingsStore::Snapshot::readString(const std::string& section, const std::string& key,
                                                 const std::string& fallback) const
 {
-    const char* value = m_data->ini.GetValue(section.c_str(), key.c_str(), nullptr);
-    return value ? std::string(value) : fallback;
+    return m_data->ini.value(section, key).value_or(fallback);
 }
 
 int SettingsStore::Snapshot::readInteger(const std::string& section, const std::string& key,
@@ -70,9 +62,7 @@ SettingsStore::SettingsStore(std::string path) : m_path(std::move(path)) {}
 
 SettingsStore::Snapshot SettingsStore::snapshot() const
 {
-    auto data = std::make_unique<Snapshot::Data>();
-    loadInto(data->ini, m_path);
-    return Snapshot(std::move(data));
+    return Snapshot(std::make_unique<Snapshot::Data>(Snapshot::Data{load(m_path)}));
 }
 
 std::string SettingsStore::readString(const std::string& section, const std::string& key,
@@ -99,16 +89,11 @@ void SettingsStore::writeInteger(const std::string& section, const std::string& 
 void SettingsStore::writeStrings(const std::string& section,
                                  const std::vector<std::pair<std::string, std::string>>& values)
 {
-    CSimpleIniA ini;
-    loadInto(ini, m_path);
+    IniText ini = load(m_path);
     for (const auto& [key, value] : values) {
-        ini.SetValue(section.c_str(), key.c_str(), value.c_str());
+        ini.setValue(section, key, value);
     }
-    std::string content;
-    if (ini.Save(content) < 0) {
-        throw std::runtime_error("Unable to write to " + m_path);
-    }
-    replaceFile(m_path, content);
+    replaceFile(m_path, ini.text());
 }
 
 int parseSettingsInteger(const std::string& text, int fallback)

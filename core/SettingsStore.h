@@ -5,10 +5,10 @@
 #include <utility>
 #include <vector>
 
-// The settings file: an INI file read and written one key at a time. Nothing is cached:
-// every read looks at the file as it is now and every write reaches the file at once, so
-// the file can be edited by hand while the program runs. Section and key names compare
-// without regard to case; lines the program does not know are kept.
+// The settings file: an INI file read and written one key at a time (see IniText for how
+// keys and values are read and what an edit changes). Nothing is cached: every read looks
+// at the file as it is now and every write reaches the file at once, so the file can be
+// edited by hand while the program runs.
 class SettingsStore
 {
 public:

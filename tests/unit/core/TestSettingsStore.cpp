@@ -101,6 +101,35 @@ TEST_F(SettingsFile, UnwritableFileThrowsAndLeavesTheOldContent)
     EXPECT_EQ(bypass::read(store), std::vector<std::string>{"old"});
 }
 
+TEST_F(SettingsFile, ValuesReadAsThePrivateProfileFunctionsReadThem)
+{
+    write("[Config]\nInternalPort=\"8080\"\nSkin='/my skin.skn'\nskin=/second.skn\n"
+          "[Quotes]\nhalf=\"open\nmixed=\"x'\nbare=\"\"\n[config]\nInternalPort=1\n");
+    // One pair of matching quotes goes; of two equal keys, and of two equal sections,
+    // the first counts.
+    EXPECT_EQ(store.readString("Config", "InternalPort", ""), "8080");
+    EXPECT_EQ(store.readString("Config", "Skin", ""), "/my skin.skn");
+    EXPECT_EQ(store.readString("Quotes", "half", ""), "\"open");
+    EXPECT_EQ(store.readString("Quotes", "mixed", ""), "\"x'");
+    EXPECT_EQ(store.readString("Quotes", "bare", "unset"), "");
+}
+
+TEST_F(SettingsFile, ASaveChangesOneLineAndKeepsEveryOther)
+{
+    const std::string before = "; comment\r\n[Config]\r\nInternalPort = 9000\r\na line without equals\r\n"
+                               "\r\n[Bypass]\r\n  COUNTER = 7\r\n1=x\r\n1=second\r\n\r\n[Other]\r\nx=1";
+    write(before);
+    bypass::write(store, {"a.example", "b.example"});
+    // The first Counter is replaced in place; new keys follow the section's last line;
+    // the file's own line breaks are kept, and its last line gets one before new lines.
+    EXPECT_EQ(fileContent(path), "; comment\r\n[Config]\r\nInternalPort = 9000\r\na line without equals\r\n"
+                                 "\r\n[Bypass]\r\nCounter=2\r\n1=a.example\r\n1=second\r\n2=b.example\r\n\r\n"
+                                 "[Other]\r\nx=1");
+    store.writeString("New", "Key", "v\n[Config]\nSkin=/dev/zero");
+    EXPECT_EQ(fileContent(path).substr(fileContent(path).size() - 19), "x=1\r\n[New]\r\nKey=v\r\n");
+    EXPECT_EQ(store.readString("Config", "Skin", "default"), "default");
+}
+
 TEST(SettingsInteger, ReadsDecimalAndHexAndRejectsTheRest)
 {
     EXPECT_EQ(parseSettingsInteger("3", 0), 3);

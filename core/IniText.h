@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The text of an INI file, read and edited one key at a time the way the system's
+// private-profile functions do it: sections and keys compare without regard to case and
+// to the blanks around them, the first section of a name and the first key of a name in
+// it count, blanks and one pair of matching quotes around a value are not part of it.
+// An edit changes or adds one line; every other line, comments, lines without "=" and
+// sections the program does not know included, stays byte for byte.
+class IniText
+{
+public:
+    explicit IniText(std::string_view text = {});
+
+    // The value of section/key; nothing when there is no such key.
+    std::optional<std::string> value(std::string_view section, std::string_view key) const;
+
+    // Replaces the line of section/key, or adds the key after the last line of the
+    // section, or the section at the end. A line break in `value` would start a new line
+    // of the file, so the value ends before the first one.
+    void setValue(std::string_view section, std::string_view key, std::string_view value);
+
+    std::string text() const;
+
+private:
+    struct Line
+    {
+        std::string text; // without its line break
+        std::string lineBreak;
+    };
+    struct Position
+    {
+        std::size_t sectionEnd = 0; // one past the section's last non-blank line
+        std::optional<std::size_t> key;
+        bool sectionFound = false;
+    };
+    Position find(std::string_view section, std::string_view key) const;
+
+    std::vector<Line> m_lines;
+    std::string m_newLine; // what new lines end with: the file's own line break
+};

@@ -1,11 +1,12 @@
 // The benchmark's client: speaks SOCKS5 (no authentication) to a proxy on 127.0.0.1 and
 // measures what bench/run reports.
 //
-//   bench_client ttfb COUNT PAUSE_MS EXIT_PORT WARDEN_PORT HTTP_PORT
-//       COUNT short requests through each proxy, alternating in blocks, so both see the
-//       same machine state, with PAUSE_MS between one request and the next (0: back to
-//       back); prints the mean time to first byte of each, their ratio, and when on
-//       average the proxy had answered the greeting and the CONNECT.
+//   bench_client ttfb COUNT PAUSE_MS HTTP_PORT NAME=PORT...
+//       COUNT short requests through each named proxy path, the paths taking turns in
+//       blocks so all see the same machine state, with PAUSE_MS between one request and
+//       the next (0: back to back); prints the mean time to first byte of each path and
+//       when on average its proxy had answered the greeting and the CONNECT, then the
+//       ratio of each path's first byte to that of every path named before it.
 //   bench_client idle COUNT WARDEN_PID WARDEN_PORT ECHO_PORT
 //       COUNT relayed connections held open: Warden's resident memory and descriptors
 //       before, while open and after closing, then one-byte ping-pongs through the chain.
@@ -23,6 +24,7 @@
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -137,33 +139,41 @@ Milestones timeToFirstByte(std::uint16_t proxyPort, std::uint16_t httpPort)
     return milestones;
 }
 
-int ttfb(int count, int pauseMs, std::uint16_t exitPort, std::uint16_t wardenPort, std::uint16_t httpPort)
+// One way to the HTTP source: a name for the figures and the proxy port it starts at.
+struct Path
+{
+    std::string name;
+    std::uint16_t port = 0;
+    Milestones sum;
+};
+
+int ttfb(int count, int pauseMs, std::uint16_t httpPort, std::vector<Path> paths)
 {
     // Blocks of requests rather than single ones: the background work one path leaves
     // behind (Warden replacing its spare) then lands on that path's own next request,
-    // not on the other path's.
+    // not on another path's.
     constexpr int kBlock = 100;
     const auto pause = std::chrono::milliseconds(pauseMs);
-    Milestones exitAlone, throughWarden;
-    const auto run = [&](std::uint16_t proxyPort, Milestones& sum, int n) {
-        for (int i = 0; i < n; ++i) {
-            sum += timeToFirstByte(proxyPort, httpPort);
-            std::this_thread::sleep_for(pause);
-        }
-    };
     for (int done = 0; done < count; done += kBlock) {
         const int n = std::min(kBlock, count - done);
-        run(exitPort, exitAlone, n);
-        run(wardenPort, throughWarden, n);
+        for (Path& path : paths)
+            for (int i = 0; i < n; ++i) {
+                path.sum += timeToFirstByte(path.port, httpPort);
+                std::this_thread::sleep_for(pause);
+            }
     }
-    const auto print = [count](const char* path, const Milestones& sum) {
-        std::printf("  %-14s first byte %7.1f us  (greeting answered at %6.1f us, CONNECT at %6.1f us)\n",
-                    path, sum.firstByte / count, sum.greeted / count, sum.connected / count);
-    };
-    std::printf("ttfb: %d sequential requests each, %d ms between requests:\n", count, pauseMs);
-    print("exit alone", exitAlone);
-    print("Warden + exit", throughWarden);
-    std::printf("  ratio %.3f\n", throughWarden.firstByte / exitAlone.firstByte);
+    int width = 0;
+    for (const Path& path : paths)
+        width = std::max(width, static_cast<int>(path.name.size()));
+    std::printf("ttfb: %d sequential requests through each path, %d ms between requests:\n", count, pauseMs);
+    for (const Path& path : paths)
+        std::printf("  %-*s first byte %7.1f us  (greeting answered at %6.1f us, CONNECT at %6.1f us)\n",
+                    width, path.name.c_str(), path.sum.firstByte / count, path.sum.greeted / count,
+                    path.sum.connected / count);
+    for (std::size_t later = 1; later < paths.size(); ++later)
+        for (std::size_t earlier = 0; earlier < later; ++earlier)
+            std::printf("  ratio %s / %s: %.3f\n", paths[later].name.c_str(), paths[earlier].name.c_str(),
+                        paths[later].sum.firstByte / paths[earlier].sum.firstByte);
     return 0;
 }
 
@@ -228,9 +238,21 @@ int idle(int count, int pid, std::uint16_t wardenPort, std::uint16_t echoPort)
     return 0;
 }
 
-std::uint16_t port(const char* text)
+std::uint16_t port(const std::string& text)
 {
-    return static_cast<std::uint16_t>(std::stoi(text));
+    const int value = std::stoi(text);
+    if (value <= 0 || value > 65535)
+        throw std::runtime_error("not a port: " + text);
+    return static_cast<std::uint16_t>(value);
+}
+
+// "NAME=PORT" on the command line.
+Path parsePath(const std::string& text)
+{
+    const std::size_t equals = text.rfind('=');
+    if (equals == std::string::npos || equals == 0)
+        throw std::runtime_error("not NAME=PORT: " + text);
+    return {text.substr(0, equals), port(text.substr(equals + 1)), {}};
 }
 
 } // namespace
@@ -239,15 +261,19 @@ int main(int argc, char** argv)
 {
     try {
         const std::string mode = argc > 1 ? argv[1] : "";
-        if (mode == "ttfb" && argc == 7)
-            return ttfb(std::stoi(argv[2]), std::stoi(argv[3]), port(argv[4]), port(argv[5]), port(argv[6]));
+        if (mode == "ttfb" && argc >= 6) {
+            std::vector<Path> paths;
+            for (int i = 5; i < argc; ++i)
+                paths.push_back(parsePath(argv[i]));
+            return ttfb(std::stoi(argv[2]), std::stoi(argv[3]), port(argv[4]), std::move(paths));
+        }
         if (mode == "idle" && argc == 6)
             return idle(std::stoi(argv[2]), std::stoi(argv[3]), port(argv[4]), port(argv[5]));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench_client: %s\n", error.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: bench_client ttfb COUNT PAUSE_MS EXIT_PORT WARDEN_PORT HTTP_PORT\n"
+    std::fprintf(stderr, "usage: bench_client ttfb COUNT PAUSE_MS HTTP_PORT NAME=PORT...\n"
                          "       bench_client idle COUNT WARDEN_PID WARDEN_PORT ECHO_PORT\n");
     return 2;
 }

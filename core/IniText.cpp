@@ -86,23 +86,22 @@ IniText::IniText(std::string_view text)
     }
 }
 
-IniText::Position IniText::find(std::string_view section, std::string_view key) const
+IniText::Section IniText::find(std::string_view section) const
 {
-    Position found;
+    Section found;
     std::size_t i = 0;
     // The first section of that name.
-    for (; i < m_lines.size() && !found.sectionFound; ++i) {
+    for (; i < m_lines.size() && !found.found; ++i) {
         const auto name = sectionName(m_lines[i].text);
-        found.sectionFound = name && sameName(*name, trimmed(section));
+        found.found = name && sameName(*name, trimmed(section));
     }
-    found.sectionEnd = i;
-    for (; found.sectionFound && i < m_lines.size() && !sectionName(m_lines[i].text); ++i) {
+    found.end = i;
+    for (; found.found && i < m_lines.size() && !sectionName(m_lines[i].text); ++i) {
         if (!trimmed(m_lines[i].text).empty()) {
-            found.sectionEnd = i + 1;
+            found.end = i + 1;
         }
-        const auto entry = keyLine(m_lines[i].text);
-        if (!found.key && entry && sameName(entry->first, trimmed(key))) {
-            found.key = i;
+        if (const auto entry = keyLine(m_lines[i].text)) {
+            found.keys.emplace(iniNameKey(entry->first), i); // the first of a name stays
         }
     }
     return found;
@@ -110,37 +109,59 @@ IniText::Position IniText::find(std::string_view section, std::string_view key) 
 
 std::optional<std::string> IniText::value(std::string_view section, std::string_view key) const
 {
-    const Position found = find(section, key);
-    if (!found.key) {
+    const Section found = find(section);
+    const auto line = found.keys.find(iniNameKey(key));
+    if (line == found.keys.end()) {
         return std::nullopt;
     }
-    return unquoted(keyLine(m_lines[*found.key].text)->second);
+    return unquoted(keyLine(m_lines[line->second].text)->second);
+}
+
+std::map<std::string, std::string> IniText::values(std::string_view section) const
+{
+    std::map<std::string, std::string> values;
+    for (const auto& [key, line] : find(section).keys) {
+        values.emplace(key, unquoted(keyLine(m_lines[line].text)->second));
+    }
+    return values;
 }
 
 void IniText::setValue(std::string_view section, std::string_view key, std::string_view value)
 {
-    value = value.substr(0, value.find_first_of("\r\n"));
-    const std::string line = std::string(trimmed(key)) + "=" + std::string(value);
-    const Position found = find(section, key);
-    if (found.key) {
-        m_lines[*found.key].text = line;
+    setValues(section, {{std::string(key), std::string(value)}});
+}
+
+void IniText::setValues(std::string_view section,
+                        const std::vector<std::pair<std::string, std::string>>& values)
+{
+    const Section found = find(section);
+    std::vector<Line> added;
+    std::map<std::string, std::size_t> addedAt; // a key given twice: its later value counts
+    for (const auto& [key, value] : values) {
+        const std::string name = iniNameKey(key);
+        const std::string_view oneLine = std::string_view(value).substr(0, value.find_first_of("\r\n"));
+        std::string line = std::string(trimmed(key)) + "=" + std::string(oneLine);
+        if (const auto existing = found.keys.find(name); existing != found.keys.end()) {
+            m_lines[existing->second].text = std::move(line);
+        } else if (const auto pending = addedAt.find(name); pending != addedAt.end()) {
+            added[pending->second].text = std::move(line);
+        } else {
+            addedAt.emplace(name, added.size());
+            added.push_back(Line{std::move(line), m_newLine});
+        }
+    }
+    if (added.empty()) {
         return;
+    }
+    std::size_t at = found.found ? found.end : m_lines.size();
+    if (!found.found) {
+        added.insert(added.begin(), Line{"[" + std::string(trimmed(section)) + "]", m_newLine});
     }
     // The line before the new ones must end, also when it was the file's unterminated last.
-    const auto terminate = [this](std::size_t before) {
-        if (before > 0 && m_lines[before - 1].lineBreak.empty()) {
-            m_lines[before - 1].lineBreak = m_newLine;
-        }
-    };
-    if (found.sectionFound) {
-        terminate(found.sectionEnd);
-        m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(found.sectionEnd),
-                       Line{line, m_newLine});
-        return;
+    if (at > 0 && m_lines[at - 1].lineBreak.empty()) {
+        m_lines[at - 1].lineBreak = m_newLine;
     }
-    terminate(m_lines.size());
-    m_lines.push_back(Line{"[" + std::string(trimmed(section)) + "]", m_newLine});
-    m_lines.push_back(Line{line, m_newLine});
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), added.begin(), added.end());
 }
 
 std::string IniText::text() const
@@ -151,4 +172,13 @@ std::string IniText::text() const
         text += line.lineBreak;
     }
     return text;
+}
+
+std::string iniNameKey(std::string_view name)
+{
+    std::string key(trimmed(name));
+    for (char& c : key) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return key;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,11 +19,15 @@ public:
 
     // The value of section/key; nothing when there is no such key.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
+    // Every key of the section with its value, the first of each name; keys as
+    // iniNameKey() gives them.
+    std::map<std::string, std::string> values(std::string_view section) const;
 
-    // Replaces the line of section/key, or adds the key after the last line of the
-    // section, or the section at the end. A line break in `value` would start a new line
-    // of the file, so the value ends before the first one.
+    // Replaces the line of each section/key, or adds the key after the last line of the
+    // section, or the section at the end. A line break in a value would start a new line
+    // of the file, so a value ends before the first one.
     void setValue(std::string_view section, std::string_view key, std::string_view value);
+    void setValues(std::string_view section, const std::vector<std::pair<std::string, std::string>>& values);
 
     std::string text() const;
 
@@ -32,14 +37,19 @@ private:
         std::string text; // without its line break
         std::string lineBreak;
     };
-    struct Position
+    struct Section
     {
-        std::size_t sectionEnd = 0; // one past the section's last non-blank line
-        std::optional<std::size_t> key;
-        bool sectionFound = false;
+        bool found = false;
+        std::size_t end = 0; // one past the section's last non-blank line
+        // Lower-cased key -> index of its first line.
+        std::map<std::string, std::size_t> keys;
     };
-    Position find(std::string_view section, std::string_view key) const;
+    Section find(std::string_view section) const;
 
     std::vector<Line> m_lines;
     std::string m_newLine; // what new lines end with: the file's own line break
 };
+
+// A section or key name in the form names compare in: blanks around it dropped, ASCII
+// letters in lower case.
+std::string iniNameKey(std::string_view name);

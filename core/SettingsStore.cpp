@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <stdexcept>
 
 namespace {
@@ -41,6 +42,8 @@ void replaceFile(const std::string& path, const std::string& content)
 struct SettingsStore::Snapshot::Data
 {
     IniText ini;
+    // Sections read so far, so that reading many keys reads the file's lines once.
+    mutable std::map<std::string, std::map<std::string, std::string>> sections;
 };
 
 SettingsStore::Snapshot::Snapshot(std::unique_ptr<Data> data) : m_data(std::move(data)) {}
@@ -49,7 +52,12 @@ SettingsStore::Snapshot::~Snapshot() = default;
 std::string SettingsStore::Snapshot::readString(const std::string& section, const std::string& key,
                                                 const std::string& fallback) const
 {
-    return m_data->ini.value(section, key).value_or(fallback);
+    auto cached = m_data->sections.find(iniNameKey(section));
+    if (cached == m_data->sections.end()) {
+        cached = m_data->sections.emplace(iniNameKey(section), m_data->ini.values(section)).first;
+    }
+    const auto value = cached->second.find(iniNameKey(key));
+    return value == cached->second.end() ? fallback : value->second;
 }
 
 int SettingsStore::Snapshot::readInteger(const std::string& section, const std::string& key,
@@ -62,7 +70,7 @@ SettingsStore::SettingsStore(std::string path) : m_path(std::move(path)) {}
 
 SettingsStore::Snapshot SettingsStore::snapshot() const
 {
-    return Snapshot(std::make_unique<Snapshot::Data>(Snapshot::Data{load(m_path)}));
+    return Snapshot(std::make_unique<Snapshot::Data>(Snapshot::Data{load(m_path), {}}));
 }
 
 std::string SettingsStore::readString(const std::string& section, const std::string& key,
@@ -90,9 +98,7 @@ void SettingsStore::writeStrings(const std::string& section,
                                  const std::vector<std::pair<std::string, std::string>>& values)
 {
     IniText ini = load(m_path);
-    for (const auto& [key, value] : values) {
-        ini.setValue(section, key, value);
-    }
+    ini.setValues(section, values);
     replaceFile(m_path, ini.text());
 }
 

@@ -134,10 +134,19 @@ TEST(Lifecycle, EndsWithTheProgramThatStartedIt)
     ChildProcess parent({"sh", "-c", "\"$@\" & echo $!; exec sleep 60", "sh", wardenPath(), "-name", kUser,
                          "-key", kKey, "-do", "-H", std::to_string(localPort), "-dirudo", "-port",
                          std::to_string(exit.port()), "-say", "127.0.0.1"});
-    const auto pidLine = parent.readLine(seconds(5));
-    ASSERT_TRUE(pidLine);
-    const pid_t warden = std::stoi(*pidLine);
-    ASSERT_TRUE(parent.waitForLine("160138 ", seconds(15)));
+    // Warden's pid and its status lines share the pipe, in whatever order they came.
+    pid_t warden = 0;
+    bool ready = false;
+    for (int i = 0; i < 10 && warden == 0; ++i) {
+        const auto line = parent.readLine(seconds(5));
+        ASSERT_TRUE(line);
+        if (!line->empty() && line->find_first_not_of("0123456789") == std::string::npos)
+            warden = std::stoi(*line);
+        else
+            ready = ready || line->starts_with("160138 ");
+    }
+    ASSERT_NE(warden, 0);
+    ASSERT_TRUE(ready || parent.waitForLine("160138 ", seconds(15)));
 
     parent.kill();
     int raw = 0;

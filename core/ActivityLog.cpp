@@ -1,7 +1,8 @@
 #include "core/ActivityLog.h"
 
+#include "platform/Files.h"
+
 #include <cstdio>
-#include <fstream>
 #include <stdexcept>
 #include <utility>
 
@@ -13,11 +14,9 @@ ActivityLog::ActivityLog(const platform::Clock& clock, std::string filePath)
 void ActivityLog::report(const std::string& message)
 {
     m_lines.push_back("[ " + formatLogTimeStamp(m_clock.localNow()) + " ] " + message);
-    const std::string content = logFileContent(m_lines);
-    std::ofstream out(m_filePath, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.flush();
-    if (!out) {
+    // Replaced whole, never opened in place: a pipe or a device planted under the log's
+    // name cannot hold up the program, and a reader never sees half a line.
+    if (!platform::replaceFile(m_filePath, logFileContent(m_lines))) {
         throw std::runtime_error("Cannot create file \"" + m_filePath + "\"");
     }
 }

@@ -1,10 +1,12 @@
 #include "core/SettingsStore.h"
 
-#include "core/IniText.h"
+#include "platform/Files.h"
+#include "platform/IniText.h"
 
 #include <cctype>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -12,29 +14,17 @@
 
 namespace {
 
-// The file as it is now; a missing or unreadable file is an empty one.
+// The file as it is now; a missing or unreadable file is an empty one, and so is
+// anything that is not a regular file (a folder, a device, a pipe that would wait for a
+// writer for ever).
 IniText load(const std::string& path)
 {
+    std::error_code failed;
+    if (!std::filesystem::is_regular_file(path, failed)) {
+        return IniText();
+    }
     std::ifstream in(path, std::ios::binary);
     return IniText(std::string(std::istreambuf_iterator<char>(in), {}));
-}
-
-void replaceFile(const std::string& path, const std::string& content)
-{
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.flush();
-        if (!out) {
-            std::remove(temporary.c_str());
-            throw std::runtime_error("Unable to write to " + path);
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        throw std::runtime_error("Unable to write to " + path);
-    }
 }
 
 } // namespace
@@ -99,7 +89,9 @@ void SettingsStore::writeStrings(const std::string& section,
 {
     IniText ini = load(m_path);
     ini.setValues(section, values);
-    replaceFile(m_path, ini.text());
+    if (!platform::replaceFile(m_path, ini.text())) {
+        throw std::runtime_error("Unable to write to " + m_path);
+    }
 }
 
 int parseSettingsInteger(const std::string& text, int fallback)

@@ -7,6 +7,7 @@
 #include "nimbra/BuildConfig.h"
 #include "proxy/FirefoxProfile.h"
 #include "proxy/HostQueries.h"
+#include "proxy/SystemProxy.h"
 #include "skin/Icons.h"
 #include "skin/Skin.h"
 #include "skin/TrayIcon.h"
@@ -138,8 +139,8 @@ bool TfrmMain::InitSettings()
     m_dataFolder = GetAppDataFolder(m_host.folders) + global::kDataFolderName;
     if (!EnsureFolder(m_host.folders, m_dataFolder)) {
         // The skin has not been read yet, so this box shows without one.
-        SkinMsgBox(kTitle, QStringLiteral("Can not create Application Data Folder"), MsgKind::Error,
-                   MsgButton::Ok);
+        ::SkinMsgBox(kTitle, QStringLiteral("Can not create Application Data Folder"), MsgKind::Error,
+                     MsgButton::Ok);
         return false;
     }
     m_dataFolder = AddBackslash(m_dataFolder);
@@ -207,9 +208,18 @@ void TfrmMain::SilentUpdate()
     // Will contact the service, fill the exit-address list and open the IP selection.
 }
 
-void TfrmMain::SetProxy(bool, const std::string&, const std::string&)
+void TfrmMain::SetProxy(bool enable, const std::string& proxyAddress, const std::string& bypassList)
 {
-    // Will point the desktop's and Firefox's proxy settings at Warden, or back to direct.
+    ::SetProxy(m_host, *this, enable, proxyAddress, bypassList);
+}
+
+int TfrmMain::SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
+                         std::uint16_t buttons)
+{
+    if (m_endingSession) {
+        return kMsgResultCancel;
+    }
+    return ::SkinMsgBox(qs(caption), qs(text), kind, buttons);
 }
 
 void TfrmMain::Sweep()
@@ -219,13 +229,23 @@ void TfrmMain::Sweep()
 
 void TfrmMain::Exit1Click()
 {
-    SetProxy(false, "", "");
+    // A browser setting that cannot be switched back is shown, but never keeps the
+    // program from ending: every later Exit would fail the same way.
+    try {
+        SetProxy(false, "", "");
+    } catch (const std::exception& error) {
+        if (!m_endingSession) {
+            showHandlerError(QString::fromLocal8Bit(error.what()));
+        }
+    }
     close();
 }
 
 void TfrmMain::QueryEndSession()
 {
-    // The end of the session restores the browsers' settings as the Exit command does.
+    // The end of the session restores the browsers' settings as the Exit command does,
+    // without waiting on anybody: the system ends the program soon after asking.
+    m_endingSession = true;
     Exit1Click();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ActivityLog.h"
+#include "core/MainView.h"
 #include "core/SettingsStore.h"
 #include "platform/Host.h"
 
@@ -18,7 +19,7 @@ class TrayIcon;
 
 // The main window: it owns the program-wide state, the tray icon with its menu, and
 // doubles as the options window (pages General, Bypass and About).
-class TfrmMain : public QWidget
+class TfrmMain : public QWidget, public MainView
 {
     Q_OBJECT
 public:
@@ -40,6 +41,10 @@ public:
     void SilentUpdate();
     // Points the browsers at a proxy (enable) or back to a direct connection.
     void SetProxy(bool enable, const std::string& proxyAddress, const std::string& bypassList);
+
+    // MainView: the program's message box; passed over (answered 2) while the session ends.
+    int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
+                   std::uint16_t buttons) override;
     // Ends Warden and releases its handles.
     void Sweep();
 
@@ -105,6 +110,8 @@ private:
     TrayIcon* m_tray = nullptr;
     QMenu* m_menu = nullptr;
     bool m_centred = false;
+    // The session is ending: nothing may wait for a person any more.
+    bool m_endingSession = false;
 
     std::string m_executablePath;
     std::string m_applicationFolder;

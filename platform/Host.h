@@ -4,6 +4,9 @@
 // system through these interfaces, so it runs unchanged against the fakes of the tests.
 // Only standard types cross this header.
 
+#include "platform/SystemProxy.h"
+#include "platform/TopLevelWindows.h"
+
 #include <string>
 
 namespace platform {
@@ -93,6 +96,8 @@ struct Host
     Desktop& desktop;
     Autostart& autostart;
     SystemInfo& systemInfo;
+    SystemProxy& systemProxy;
+    TopLevelWindows& windows;
 };
 
 // The implementation for the system the program was built for.

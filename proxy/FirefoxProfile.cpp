@@ -2,60 +2,73 @@
 
 #include "proxy/HostQueries.h"
 
-#include <SimpleIni.h>
+#include "platform/IniText.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <system_error>
 #include <vector>
 
 namespace {
 
-// An ini file's sections in the order the file has them.
-std::vector<std::string> sectionsInFileOrder(const CSimpleIniCaseA& ini)
+// Profile lists are a few hundred bytes; a damaged or planted one is read this far only.
+constexpr std::size_t kMaxListSize = 1024 * 1024;
+
+// A profile list of the profiles folder; nothing when it is not a regular file (a pipe
+// would wait for a writer for ever).
+std::optional<IniText> loadList(const std::string& path)
 {
-    CSimpleIniCaseA::TNamesDepend sections;
-    ini.GetAllSections(sections);
-    sections.sort(CSimpleIniCaseA::Entry::LoadOrder());
-    std::vector<std::string> names;
-    for (const auto& section : sections) {
-        names.emplace_back(section.pItem);
+    std::error_code failed;
+    if (!std::filesystem::is_regular_file(path, failed)) {
+        return std::nullopt;
     }
-    return names;
+    std::ifstream in(path, std::ios::binary);
+    std::string text(kMaxListSize, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return IniText(text);
 }
 
-std::string valueOf(const CSimpleIniCaseA& ini, const std::string& section, const char* key)
+std::string valueOf(const IniText& ini, const std::string& section, const char* key)
 {
-    const char* value = ini.GetValue(section.c_str(), key, "");
-    return value ? value : "";
+    return ini.value(section, key).value_or("");
 }
 
-// A profile path of the ini files as a folder ending in the separator: relative ones
-// (written with "/" on every system) below the profiles folder.
-std::string profileFolder(const std::string& base, const std::string& path, bool relative)
+// A profile path of the lists (written with "/" on every system) as a folder below the
+// profiles folder, ending in the separator. Paths that lead elsewhere, absolute ones or
+// ones that climb with "..", give nothing: the profile changed is always one inside the
+// profiles folder, whatever the lists say.
+std::string profileFolder(const std::string& base, std::string path)
 {
-    std::string folder = relative ? base + path : path;
-    std::replace(folder.begin(), folder.end(), '/', platform::kPathSeparator);
-    return AddBackslash(folder);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    const std::filesystem::path relative(path);
+    if (path.empty() || path.front() == '/' || relative.has_root_name() ||
+        std::any_of(relative.begin(), relative.end(), [](const auto& part) { return part == ".."; })) {
+        return "";
+    }
+    std::replace(path.begin(), path.end(), '/', platform::kPathSeparator);
+    return AddBackslash(base + path);
 }
 
 using Candidate = std::optional<std::string>;
 
 // Maps a section of an ini file to the profile folder it names, or to empty.
-using SectionChoice = std::string (*)(const CSimpleIniCaseA& ini, const std::string& base,
+using SectionChoice = std::string (*)(const IniText& ini, const std::string& base,
                                       const std::string& section);
 
 // The first folder that exists among those the sections of `file` name, in file order.
 Candidate firstExistingProfile(const platform::Folders& folders, const std::string& base, const char* file,
                                SectionChoice choice)
 {
-    CSimpleIniCaseA ini;
-    if (ini.LoadFile((base + file).c_str()) < 0) {
+    const std::optional<IniText> ini = loadList(base + file);
+    if (!ini) {
         return std::nullopt;
     }
-    for (const std::string& section : sectionsInFileOrder(ini)) {
-        const std::string folder = choice(ini, base, section);
+    for (const std::string& section : ini->sections()) {
+        const std::string folder = choice(*ini, base, section);
         if (!folder.empty() && folders.folderExists(folder)) {
             return folder;
         }
@@ -63,33 +76,29 @@ Candidate firstExistingProfile(const platform::Folders& folders, const std::stri
     return std::nullopt;
 }
 
-// An installation's default profile: relative to the profiles folder, or absolute.
-std::string installDefault(const CSimpleIniCaseA& ini, const std::string& base, const std::string& section)
+// An installation's default profile.
+std::string installDefault(const IniText& ini, const std::string& base, const std::string& section)
 {
-    const std::string path = valueOf(ini, section, "Default");
-    return path.empty() ? "" : profileFolder(base, path, !std::filesystem::path(path).is_absolute());
+    return profileFolder(base, valueOf(ini, section, "Default"));
 }
 
 // profiles.ini repeats the installations in its [Install...] sections.
-std::string installSectionDefault(const CSimpleIniCaseA& ini, const std::string& base,
-                                  const std::string& section)
+std::string installSectionDefault(const IniText& ini, const std::string& base, const std::string& section)
 {
     return section.rfind("Install", 0) == 0 ? installDefault(ini, base, section) : "";
 }
 
 // The [ProfileN] section marked Default=1, the choice of older Firefox versions.
-std::string markedDefaultProfile(const CSimpleIniCaseA& ini, const std::string& base,
-                                 const std::string& section)
+std::string markedDefaultProfile(const IniText& ini, const std::string& base, const std::string& section)
 {
     const std::string prefix = "Profile";
     const bool isProfile = section.size() > prefix.size() && section.rfind(prefix, 0) == 0 &&
                            std::all_of(section.begin() + static_cast<std::ptrdiff_t>(prefix.size()),
                                        section.end(), [](char c) { return c >= '0' && c <= '9'; });
-    const std::string path = valueOf(ini, section, "Path");
-    if (!isProfile || valueOf(ini, section, "Default") != "1" || path.empty()) {
+    if (!isProfile || valueOf(ini, section, "Default") != "1" || valueOf(ini, section, "IsRelative") != "1") {
         return "";
     }
-    return profileFolder(base, path, valueOf(ini, section, "IsRelative") == "1");
+    return profileFolder(base, valueOf(ini, section, "Path"));
 }
 
 // The first "*.default" entry of the profiles folder, in name order so that the choice

@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxAutostart.h"
 
+#include "platform/Files.h"
 #include "platform/linux/DesktopEntry.h"
 #include "platform/linux/XdgPaths.h"
 
@@ -9,36 +10,6 @@
 #include <system_error>
 
 namespace platform {
-
-namespace {
-
-// Writes the whole entry beside its place and renames it there, so a desktop session
-// reading the folder never sees half an entry.
-void writeAtomically(const std::filesystem::path& path, const std::string& content)
-{
-    std::error_code failed;
-    std::filesystem::create_directories(path.parent_path(), failed);
-    if (failed) {
-        return;
-    }
-    const std::filesystem::path temporary = path.string() + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << content;
-        out.flush();
-        if (!out) {
-            out.close();
-            std::filesystem::remove(temporary, failed);
-            return;
-        }
-    }
-    std::filesystem::rename(temporary, path, failed);
-    if (failed) {
-        std::filesystem::remove(temporary, failed);
-    }
-}
-
-} // namespace
 
 std::string autostartEntryPath(const std::string& name)
 {
@@ -67,7 +38,11 @@ void LinuxAutostart::setEnabled(bool enable, const std::string& name, const std:
         return;
     }
     if (enable) {
-        writeAtomically(path, autostartEntryText(name, command));
+        // Renamed into place whole, so a desktop session reading the folder never sees
+        // half an entry.
+        std::error_code failed;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), failed);
+        replaceFile(path, autostartEntryText(name, command));
     } else {
         std::error_code missingIsFine;
         std::filesystem::remove(path, missingIsFine);

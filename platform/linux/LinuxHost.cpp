@@ -5,6 +5,8 @@
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/LinuxFolders.h"
 #include "platform/linux/LinuxSystemInfo.h"
+#include "platform/linux/LinuxSystemProxy.h"
+#include "platform/linux/LinuxTopLevelWindows.h"
 
 namespace platform {
 
@@ -15,7 +17,9 @@ Host& systemHost()
     static LinuxDesktop desktop;
     static LinuxAutostart autostart;
     static LinuxSystemInfo systemInfo;
-    static Host host{clock, folders, desktop, autostart, systemInfo};
+    static LinuxSystemProxy systemProxy;
+    static LinuxTopLevelWindows windows;
+    static Host host{clock, folders, desktop, autostart, systemInfo, systemProxy, windows};
     return host;
 }
 

@@ -3,7 +3,7 @@
 // change the keys it writes and no other, whatever the file and the value hold.
 
 #include "core/BypassSettings.h"
-#include "core/IniText.h"
+#include "platform/IniText.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <cstdint>

@@ -30,3 +30,16 @@ void FakeAutostart::setEnabled(bool enable, const std::string& name, const std::
         entries.erase(name);
     }
 }
+
+std::optional<std::vector<std::string>> FakeSystemProxy::activeDialUpConnections()
+{
+    calls.push_back("list");
+    return connections;
+}
+
+bool FakeSystemProxy::setOptions(const std::optional<std::string>& connection, const Options& options)
+{
+    calls.push_back("options " + connection.value_or("(default)") + " " + std::to_string(options.flags) +
+                    " " + options.server + " " + options.bypass.value_or("(keep)"));
+    return acceptOptions;
+}

@@ -2,7 +2,9 @@
 
 #include "platform/Host.h"
 
+#include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,34 @@ public:
     int systemLanguageId() const override { return languageId; }
 };
 
+// Records every call in order, one readable line each: "list", "options <connection or
+// (default)> <flags> <server> <bypass or (keep)>", "refresh", "changed".
+class FakeSystemProxy : public platform::SystemProxy
+{
+public:
+    // What the listing answers; nothing makes it fail.
+    std::optional<std::vector<std::string>> connections = std::vector<std::string>{};
+    bool acceptOptions = true;
+    std::vector<std::string> calls;
+
+    std::optional<std::vector<std::string>> activeDialUpConnections() override;
+    bool setOptions(const std::optional<std::string>& connection, const Options& options) override;
+    void notifyRefresh() override { calls.push_back("refresh"); }
+    void notifySettingsChanged() override { calls.push_back("changed"); }
+};
+
+class FakeTopLevelWindows : public platform::TopLevelWindows
+{
+public:
+    // Topmost first.
+    std::vector<Window> windows;
+    std::vector<Window> inZOrder(std::size_t limit) const override
+    {
+        return {windows.begin(),
+                windows.begin() + static_cast<std::ptrdiff_t>(std::min(limit, windows.size()))};
+    }
+};
+
 // One fake of each part, handed to the logic as a platform::Host.
 struct FakeHost
 {
@@ -84,6 +114,8 @@ struct FakeHost
     FakeDesktop desktop;
     FakeAutostart autostart;
     FakeSystemInfo systemInfo;
+    FakeSystemProxy systemProxy;
+    FakeTopLevelWindows windows;
 
-    platform::Host host() { return {clock, folders, desktop, autostart, systemInfo}; }
+    platform::Host host() { return {clock, folders, desktop, autostart, systemInfo, systemProxy, windows}; }
 };

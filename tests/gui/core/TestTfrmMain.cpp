@@ -268,15 +268,50 @@ private slots:
         QVERIFY(!m_fake->desktop.launches[0].program.empty());
     }
 
-    void exitClosesTheWindowAndLogsIt()
+    void exitSwitchesTheProxyOffClosesTheWindowAndLogsIt()
     {
+        m_fake->folders.firefoxProfiles = m_dir->file("firefox/");
+        m_dir->writeFile("firefox/abcd.default/prefs.js", "");
+        m_fake->windows.windows = {{1, "Mozilla Firefox"}};
         auto form = startedForm();
         QVERIFY(form);
         QSignalSpy closed(form.get(), &TfrmMain::closed);
+        queueMsgBoxAnswer(1);
         form->Exit1->trigger();
+        QCOMPARE(
+            m_fake->systemProxy.calls,
+            (std::vector<std::string>{"list", "options (default) 1 socks= (keep)", "refresh", "changed"}));
+        QVERIFY(fileContent(m_dir->file("firefox/abcd.default/user.js"))
+                    .starts_with("user_pref(\"network.proxy.type\", 0);"));
+        QCOMPARE(takeMsgBoxCalls().size(), 1); // the restart request
         QCOMPARE(closed.count(), 1);
         QCOMPARE(loggedMessages(*form).last(), QStringLiteral("Closing..."));
         QVERIFY(fileContent(m_dataFolder + "report.txt").find("] Closing...\r\n") != std::string::npos);
+    }
+
+    // A Firefox setting that cannot be switched back is shown on Exit but keeps nobody
+    // in; at the end of the session nothing at all waits for a person.
+    void closingGoesOnWhenTheProxyCannotBeSwitchedOff()
+    {
+        m_fake->folders.firefoxProfiles = m_dir->file("firefox/");
+        m_dir->makeFolder("firefox/abcd.default/user.js/inner");
+        m_fake->windows.windows = {{1, "Mozilla Firefox"}};
+        QStringList errors;
+        setHandlerErrorSink([&errors](const QString& message) { errors << message; });
+        for (const bool sessionEnds : {false, true}) {
+            auto form = startedForm();
+            QVERIFY(form);
+            QSignalSpy closed(form.get(), &TfrmMain::closed);
+            if (!sessionEnds) {
+                queueMsgBoxAnswer(1); // "Can not change Firefox proxy settings!"
+                form->Exit1->trigger();
+            } else {
+                form->QueryEndSession();
+            }
+            QCOMPARE(closed.count(), 1);
+            QCOMPARE(takeMsgBoxCalls().size(), sessionEnds ? 0 : 1);
+            QCOMPARE(errors.size(), 1); // shown on Exit, passed over at the end of the session
+        }
     }
 };
 

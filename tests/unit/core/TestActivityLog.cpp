@@ -1,10 +1,12 @@
 #include "core/ActivityLog.h"
+#include "tests/support/BoundedChild.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 
@@ -50,4 +52,17 @@ TEST_F(ReportFile, AnUnwritableFileThrowsAndTheLineReachesTheFileLater)
     std::filesystem::remove(path);
     log.report("next");
     EXPECT_EQ(fileContent(path), "[ 05:06:07:008 2026/03/04 ] kept\r\n[ 05:06:07:008 2026/03/04 ] next\r\n");
+}
+
+TEST_F(ReportFile, APipeInTheFilesPlaceIsReplacedNotWaitedOn)
+{
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    const auto wrote = runBounded(
+        [&] {
+            ActivityLog log(clock, path);
+            log.report("Nimbra");
+            return fileContent(path) == "[ 05:06:07:008 2026/03/04 ] Nimbra\r\n" ? 0 : 1;
+        },
+        64 << 20, std::chrono::seconds(10));
+    EXPECT_EQ(wrote, 0);
 }

@@ -1,11 +1,13 @@
 #include "core/BypassSettings.h"
 #include "core/MemoLines.h"
 #include "core/SettingsStore.h"
+#include "tests/support/BoundedChild.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 
@@ -93,12 +95,25 @@ TEST_F(SettingsFile, BinaryJunkReadsAsDefaults)
     EXPECT_EQ(bypass::read(store), std::vector<std::string>{"after"});
 }
 
-TEST_F(SettingsFile, UnwritableFileThrowsAndLeavesTheOldContent)
+TEST_F(SettingsFile, UnwritableFileThrowsAndLeavesNothingBehind)
 {
-    write("[Bypass]\nCounter=1\n1=old\n");
-    std::filesystem::create_directory(path + ".tmp"); // the temporary file cannot be made
+    std::filesystem::create_directory(path); // even for root, no file can replace it
     EXPECT_THROW(bypass::write(store, {"new"}), std::runtime_error);
-    EXPECT_EQ(bypass::read(store), std::vector<std::string>{"old"});
+    EXPECT_TRUE(bypass::read(store).empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST_F(SettingsFile, APipeOrADeviceReadsAsNoFile)
+{
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    for (const std::string& file : {path, std::string("/dev/zero")}) {
+        const auto defaults = runBounded(
+            [&] {
+                return SettingsStore(file).readString("Config", "InternalPort", "7070") == "7070" ? 0 : 1;
+            },
+            256 << 20, std::chrono::seconds(10));
+        EXPECT_EQ(defaults, 0) << file;
+    }
 }
 
 TEST_F(SettingsFile, ValuesReadAsThePrivateProfileFunctionsReadThem)

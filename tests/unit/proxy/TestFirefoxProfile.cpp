@@ -1,9 +1,12 @@
 #include "proxy/FirefoxProfile.h"
 
+#include "tests/support/BoundedChild.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/TempDir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -68,13 +71,39 @@ TEST_F(FirefoxProfile, OlderFirefoxUsesTheProfileMarkedDefault)
     EXPECT_EQ(FindFirefoxProfile(m_folders), folder("yyyyyyyy.default-esr"));
 }
 
-TEST_F(FirefoxProfile, AbsoluteProfilePaths)
+TEST_F(FirefoxProfile, PathsLeadingOutOfTheProfilesFolderAreNotTaken)
 {
+    // Each exists, but lies outside: the search goes on to the "*.default" folder.
     TempDir elsewhere;
-    m_base.writeFile("profiles.ini", "[Profile0]\nIsRelative=0\nPath=" + elsewhere.path() + "\nDefault=1\n");
-    EXPECT_EQ(FindFirefoxProfile(m_folders), elsewhere.path() + "/");
-    m_base.writeFile("installs.ini", "[1234]\nDefault=" + m_base.file("yyyyyyyy.default-esr") + "\n");
-    EXPECT_EQ(FindFirefoxProfile(m_folders), folder("yyyyyyyy.default-esr"));
+    m_base.makeFolder("inside");
+    for (const std::string& path :
+         {elsewhere.path(), std::string("../") + std::filesystem::path(elsewhere.path()).filename().string(),
+          std::string("inside/../../x"), std::string("inside\\..\\..")}) {
+        m_base.writeFile("installs.ini", "[1234]\nDefault=" + path + "\n");
+        m_base.writeFile("profiles.ini", "[Profile0]\nIsRelative=0\nPath=" + path + "\nDefault=1\n");
+        EXPECT_EQ(FindFirefoxProfile(m_folders), folder("xxxxxxxx.default")) << path;
+    }
+}
+
+TEST_F(FirefoxProfile, DamagedListsAreReadAsFarAsTheyGoAndNeverWaitedOn)
+{
+    // Binary junk, and a list beyond 1 MiB whose useful part comes too late.
+    std::string junk;
+    for (int i = 0; i < 4096; ++i) {
+        junk += static_cast<char>((i * 7919) & 0xff);
+    }
+    m_base.writeFile("installs.ini", junk);
+    m_base.writeFile("profiles.ini",
+                     std::string(2 << 20, '#') +
+                         "\n[Profile0]\nIsRelative=1\nPath=yyyyyyyy.default-esr\nDefault=1\n");
+    EXPECT_EQ(FindFirefoxProfile(m_folders), folder("xxxxxxxx.default"));
+    // A pipe where a list should be.
+    std::filesystem::remove(m_base.file("installs.ini"));
+    ASSERT_EQ(mkfifo(m_base.file("installs.ini").c_str(), 0600), 0);
+    const auto found =
+        runBounded([&] { return FindFirefoxProfile(m_folders) == folder("xxxxxxxx.default") ? 0 : 1; },
+                   256 << 20, std::chrono::seconds(10));
+    EXPECT_EQ(found, 0);
 }
 
 TEST_F(FirefoxProfile, WithoutAUsableIniTheFirstVisibleDotDefaultByName)

@@ -6,7 +6,8 @@
 #include <string_view>
 #include <vector>
 
-// The text of an INI file, read and edited one key at a time the way the system's
+// The text of an INI file (the settings file, the desktop's configuration files, a
+// browser's profile lists), read and edited one key at a time the way the system's
 // private-profile functions do it: sections and keys compare without regard to case and
 // to the blanks around them, the first section of a name and the first key of a name in
 // it count, blanks and one pair of matching quotes around a value are not part of it.
@@ -19,6 +20,8 @@ public:
 
     // The value of section/key; nothing when there is no such key.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
+    // The names of the sections in file order, blanks around them dropped, repeats kept.
+    std::vector<std::string> sections() const;
     // Every key of the section with its value, the first of each name; keys as
     // iniNameKey() gives them.
     std::map<std::string, std::string> values(std::string_view section) const;

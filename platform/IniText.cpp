@@ -1,4 +1,4 @@
-#include "core/IniText.h"
+#include "platform/IniText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -115,6 +115,17 @@ std::optional<std::string> IniText::value(std::string_view section, std::string_
         return std::nullopt;
     }
     return unquoted(keyLine(m_lines[line->second].text)->second);
+}
+
+std::vector<std::string> IniText::sections() const
+{
+    std::vector<std::string> names;
+    for (const Line& line : m_lines) {
+        if (const auto name = sectionName(line.text)) {
+            names.emplace_back(*name);
+        }
+    }
+    return names;
 }
 
 std::map<std::string, std::string> IniText::values(std::string_view section) const

@@ -1,0 +1,35 @@
+#include "platform/Files.h"
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace platform {
+
+bool replaceFile(const std::string& path, const std::string& content)
+{
+    // A fresh name of its own beside the file: nothing that happens to lie there, a link
+    // planted in the way included, is written through.
+    std::string temporary = path + ".XXXXXX";
+    const int descriptor = mkstemp(temporary.data());
+    if (descriptor < 0) {
+        return false;
+    }
+    std::size_t written = 0;
+    while (written < content.size()) {
+        const ssize_t n = write(descriptor, content.data() + written, content.size() - written);
+        if (n <= 0) {
+            break;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    // On disk before the rename, so a crash leaves the old file or the new one.
+    const bool complete = written == content.size() && fsync(descriptor) == 0;
+    const bool closed = close(descriptor) == 0;
+    if (!complete || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace platform

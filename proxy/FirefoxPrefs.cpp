@@ -1,0 +1,117 @@
+#include "proxy/FirefoxPrefs.h"
+
+#include "core/Global.h"
+#include "platform/Files.h"
+#include "proxy/FirefoxProfile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Whether anything, a dangling link included, has this name.
+bool entryExists(const std::string& path)
+{
+    std::error_code failed;
+    return fs::symlink_status(path, failed).type() != fs::file_type::not_found && !failed;
+}
+
+// Deletes the file (or the link itself), never a folder.
+bool deleteFile(const std::string& path)
+{
+    std::error_code failed;
+    return fs::symlink_status(path, failed).type() != fs::file_type::directory && fs::remove(path, failed);
+}
+
+std::string lowerAscii(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
+        return c < 0x80 ? static_cast<char>(std::tolower(c)) : static_cast<char>(c);
+    });
+    return text;
+}
+
+} // namespace
+
+std::string firefoxUserJs(bool enable, const std::string& host, const std::string& port,
+                          const std::string& bypassList)
+{
+    const char* const cleared[] = {
+        "user_pref(\"network.proxy.http\", \"\");",       "user_pref(\"network.proxy.http_port\", 0);",
+        "user_pref(\"network.proxy.ssl\", \"\");",        "user_pref(\"network.proxy.ssl_port\", 0);",
+        "user_pref(\"network.proxy.ftp\", \"\");",        "user_pref(\"network.proxy.ftp_port\", 0);",
+        "user_pref(\"network.proxy.gopher\", \"\");",     "user_pref(\"network.proxy.gopher_port\", 0);",
+        "user_pref(\"network.proxy.socks_version\", 5);",
+    };
+    std::string text =
+        enable ? "user_pref(\"network.proxy.type\", 1);\r\n" : "user_pref(\"network.proxy.type\", 0);\r\n";
+    for (const char* line : cleared) {
+        text += line;
+        text += "\r\n";
+    }
+    if (enable) {
+        // The port goes right after the comma, without the blank the other lines have.
+        text += "user_pref(\"network.proxy.socks\", \"" + host + "\");\r\n";
+        text += "user_pref(\"network.proxy.socks_port\"," + port + ");\r\n";
+        text += "user_pref(\"network.proxy.no_proxies_on\", \"" + bypassList + "\");\r\n";
+    } else {
+        text += "user_pref(\"network.proxy.socks\", \"\");\r\n";
+        text += "user_pref(\"network.proxy.socks_port\", 0);\r\n";
+    }
+    return text;
+}
+
+void SetFirefoxProxy(const platform::Folders& folders, const platform::TopLevelWindows& windows,
+                     MainView& view, bool enable, const std::string& proxyAddress,
+                     const std::string& bypassList)
+{
+    const std::size_t colon = proxyAddress.find(':');
+    const std::string host = proxyAddress.substr(0, colon);
+    const std::string port = colon == std::string::npos ? "" : proxyAddress.substr(colon + 1);
+
+    const std::string profile = FindFirefoxProfile(folders);
+    if (profile.empty()) {
+        return;
+    }
+    const std::string userJs = profile + "user.js";
+    if (entryExists(userJs)) {
+        // The user's own file is kept once, and never overwritten by a later copy.
+        const std::string backup = userJs + ".first";
+        if (!entryExists(backup)) {
+            std::error_code ignored;
+            fs::copy_file(userJs, backup, fs::copy_options::none, ignored);
+        }
+        if (!deleteFile(userJs)) {
+            view.SkinMsgBox(global::kAppTitle, "Can not change Firefox proxy settings!", MsgKind::Error,
+                            MsgButton::Ok);
+        }
+    }
+    if (!platform::replaceFile(userJs, firefoxUserJs(enable, host, port, bypassList))) {
+        throw std::runtime_error("Cannot create file \"" + userJs + "\"");
+    }
+    if (FindWindowByTitle(windows, "Mozilla Firefox")) {
+        view.SkinMsgBox(global::kAppTitle,
+                        "Please Restart all Firefox windows in order to make Nimbra take effect.",
+                        MsgKind::Warning, MsgButton::Ok);
+    }
+}
+
+std::optional<std::uint64_t> FindWindowByTitle(const platform::TopLevelWindows& windows,
+                                               const std::string& text)
+{
+    // Titles are read up to 255 characters, as far as the window walk has always read them.
+    constexpr std::size_t kTitleLength = 255;
+    constexpr std::size_t kFurtherWindows = 1000;
+    const std::string wanted = lowerAscii(text);
+    for (const auto& window : windows.inZOrder(1 + kFurtherWindows)) {
+        if (lowerAscii(window.title.substr(0, kTitleLength)).find(wanted) != std::string::npos) {
+            return window.handle;
+        }
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,129 @@
+#include "proxy/FirefoxPrefs.h"
+
+#include "tests/support/FakeHost.h"
+#include "tests/support/FakeView.h"
+#include "tests/support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string kAddress = "127.0.0.1:7070";
+
+class FirefoxPrefs : public testing::Test
+{
+protected:
+    FirefoxPrefs()
+    {
+        m_folders.firefoxProfiles = m_base.path() + "/";
+        m_base.writeFile("abcd.default/prefs.js", "");
+    }
+
+    void set(bool enable, const std::string& bypass = "")
+    {
+        SetFirefoxProxy(m_folders, m_windows, m_view, enable, kAddress, bypass);
+    }
+    std::string file(const std::string& name) const { return m_base.file("abcd.default/" + name); }
+
+    TempDir m_base;
+    FakeFolders m_folders;
+    FakeTopLevelWindows m_windows;
+    FakeView m_view;
+};
+
+} // namespace
+
+TEST(FirefoxUserJs, TheThirteenLinesOnAndTheTwelveOff)
+{
+    const std::string common = "user_pref(\"network.proxy.http\", \"\");\r\n"
+                               "user_pref(\"network.proxy.http_port\", 0);\r\n"
+                               "user_pref(\"network.proxy.ssl\", \"\");\r\n"
+                               "user_pref(\"network.proxy.ssl_port\", 0);\r\n"
+                               "user_pref(\"network.proxy.ftp\", \"\");\r\n"
+                               "user_pref(\"network.proxy.ftp_port\", 0);\r\n"
+                               "user_pref(\"network.proxy.gopher\", \"\");\r\n"
+                               "user_pref(\"network.proxy.gopher_port\", 0);\r\n"
+                               "user_pref(\"network.proxy.socks_version\", 5);\r\n";
+    EXPECT_EQ(firefoxUserJs(true, "127.0.0.1", "7070", "a.example,b.example,"),
+              "user_pref(\"network.proxy.type\", 1);\r\n" + common +
+                  "user_pref(\"network.proxy.socks\", \"127.0.0.1\");\r\n"
+                  "user_pref(\"network.proxy.socks_port\",7070);\r\n"
+                  "user_pref(\"network.proxy.no_proxies_on\", \"a.example,b.example,\");\r\n");
+    EXPECT_EQ(firefoxUserJs(false, "", "", ""), "user_pref(\"network.proxy.type\", 0);\r\n" + common +
+                                                    "user_pref(\"network.proxy.socks\", \"\");\r\n"
+                                                    "user_pref(\"network.proxy.socks_port\", 0);\r\n");
+}
+
+TEST_F(FirefoxPrefs, WritesUserJsAndKeepsTheUsersOwnFileOnce)
+{
+    set(true);
+    EXPECT_EQ(fileContent(file("user.js")), firefoxUserJs(true, "127.0.0.1", "7070", ""));
+    EXPECT_FALSE(std::filesystem::exists(file("user.js.first"))); // nothing of the user's to keep
+
+    m_base.writeFile("abcd.default/user.js", "user_pref(\"the.users.own\", true);\n");
+    set(false);
+    set(true, "x,");
+    EXPECT_EQ(fileContent(file("user.js.first")), "user_pref(\"the.users.own\", true);\n");
+    EXPECT_EQ(fileContent(file("user.js")), firefoxUserJs(true, "127.0.0.1", "7070", "x,"));
+    EXPECT_TRUE(m_view.boxes.empty()); // no Firefox window: nothing to say
+}
+
+TEST_F(FirefoxPrefs, ARestartIsAskedForWhileAFirefoxWindowIsOpenOnAndOff)
+{
+    m_windows.windows = {{1, "Terminal"}, {2, "Nimbra - MOZILLA FIREFOX"}};
+    set(true);
+    set(false);
+    const FakeView::Box restart{"Nimbra",
+                                "Please Restart all Firefox windows in order to make Nimbra take effect.",
+                                MsgKind::Warning, MsgButton::Ok};
+    EXPECT_EQ(m_view.boxes, (std::vector<FakeView::Box>{restart, restart}));
+}
+
+TEST_F(FirefoxPrefs, AUserJsThatCannotBeReplacedIsShownThenFails)
+{
+    // A folder in user.js's place: the deletion is refused, then the file cannot be made.
+    m_base.makeFolder("abcd.default/user.js/inner");
+    EXPECT_THROW(set(true), std::runtime_error);
+    ASSERT_EQ(m_view.boxes.size(), 1u);
+    EXPECT_EQ(m_view.boxes[0].text, "Can not change Firefox proxy settings!");
+    EXPECT_EQ(m_view.boxes[0].kind, MsgKind::Error);
+    EXPECT_TRUE(std::filesystem::is_directory(file("user.js/inner")));
+}
+
+TEST_F(FirefoxPrefs, LinksInTheProfileAreNeverWrittenThrough)
+{
+    TempDir outside;
+    m_base.writeFile("abcd.default/user.js", "own");
+    std::filesystem::create_symlink(outside.file("planted"), file("user.js.first"));
+    set(true);
+    EXPECT_FALSE(std::filesystem::exists(outside.file("planted")));
+    std::filesystem::remove(file("user.js"));
+    std::filesystem::create_symlink(outside.file("target"), file("user.js"));
+    outside.writeFile("target", "kept");
+    set(false);
+    EXPECT_EQ(fileContent(outside.file("target")), "kept");
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(file("user.js"))));
+}
+
+TEST_F(FirefoxPrefs, NoProfileNoChange)
+{
+    m_folders.firefoxProfiles.clear();
+    set(true);
+    EXPECT_FALSE(std::filesystem::exists(file("user.js")));
+    EXPECT_TRUE(m_view.boxes.empty());
+}
+
+TEST(FindWindowByTitle, AnyCaseWithinTheFirst255CharactersOfTheTopmost1001Windows)
+{
+    FakeTopLevelWindows windows;
+    for (std::uint64_t i = 0; i < 1001; ++i) {
+        windows.windows.push_back({i, std::string(255, 'x') + " - Mozilla Firefox"});
+    }
+    EXPECT_EQ(FindWindowByTitle(windows, "Mozilla Firefox"), std::nullopt); // beyond 255 characters
+    windows.windows[1000].title = "New Tab - mozilla FIREFOX";
+    EXPECT_EQ(FindWindowByTitle(windows, "Mozilla Firefox"), 1000u);
+    windows.windows[1000].title = "Terminal";
+    windows.windows.push_back({1001, "Mozilla Firefox"}); // the 1002nd window is not looked at
+    EXPECT_EQ(FindWindowByTitle(windows, "Mozilla Firefox"), std::nullopt);
+}

@@ -9,18 +9,18 @@
 
 namespace warden::testing {
 
-Microsocks::Microsocks(std::uint16_t port) : m_port(port)
+Microsocks::Microsocks(std::uint16_t port, std::string address) : m_port(port), m_address(std::move(address))
 {
     start();
 }
 
 void Microsocks::start()
 {
-    m_process = std::make_unique<ChildProcess>(std::vector<std::string>{"microsocks", "-i", "127.0.0.1", "-p",
-                                                                        std::to_string(m_port), "-u", kUser,
-                                                                        "-P", kKey},
-                                               false);
-    waitUntilListening("127.0.0.1", m_port, std::chrono::seconds(5));
+    m_process = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"microsocks", "-i", m_address, "-b", m_address, "-p", std::to_string(m_port),
+                                 "-u", kUser, "-P", kKey},
+        false);
+    waitUntilListening(m_address, m_port, std::chrono::seconds(5));
 }
 
 void Microsocks::stop()

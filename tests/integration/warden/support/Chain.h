@@ -19,13 +19,16 @@ inline constexpr std::chrono::seconds kStepWait{15};
 class Microsocks
 {
 public:
-    explicit Microsocks(std::uint16_t port);
+    // Listens on address:port and makes its own connections from that address, so a
+    // destination sees which exit a connection came through.
+    explicit Microsocks(std::uint16_t port, std::string address = "127.0.0.1");
     std::uint16_t port() const { return m_port; }
     void start();
     void stop();
 
 private:
     std::uint16_t m_port;
+    std::string m_address;
     std::unique_ptr<ChildProcess> m_process;
 };
 

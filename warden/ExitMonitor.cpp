@@ -44,7 +44,10 @@ asio::awaitable<bool> ExitMonitor::verify()
     const ExitDialer::Progress report = [this](const status::Event& event) { m_status.report(event); };
     DialResult result = co_await m_dialer.dial(&report);
     if (!result.socket) {
-        m_status.report(eventFor(result.failure));
+        // Once per outage: the tray program puts most failure codes in front of the user,
+        // and a box for every retry of a long outage would bury the screen.
+        if (m_failuresInRow == 0)
+            m_status.report(eventFor(result.failure));
         if (++m_failuresInRow == kFailuresBeforeAlarm)
             m_status.report(status::kFailingRepeatedly);
         co_return false;

@@ -1,7 +1,9 @@
 #pragma once
 
 // Verifies the exit and says so on the status pipe: at start, and again whenever
-// connections to it start failing, retrying with a growing pause until it answers.
+// connections to it start failing, retrying with a growing pause until it answers. A
+// failure is reported at the first failed attempt of an outage; the retries after it
+// report only that they retry.
 // While the exit is verified, the spare pool is kept filled.
 
 #include "warden/Backoff.h"

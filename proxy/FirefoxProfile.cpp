@@ -38,14 +38,15 @@ std::string valueOf(const IniText& ini, const std::string& section, const char* 
 }
 
 // A profile path of the lists (written with "/" on every system) as a folder below the
-// profiles folder, ending in the separator. Paths that lead elsewhere, absolute ones or
-// ones that climb with "..", give nothing: the profile changed is always one inside the
-// profiles folder, whatever the lists say.
+// profiles folder, ending in the separator. Paths that lead elsewhere, absolute ones, ones
+// that climb with ".." and ones that name the profiles folder itself, give nothing: the
+// profile changed is always one inside the profiles folder, whatever the lists say.
 std::string profileFolder(const std::string& base, std::string path)
 {
     std::replace(path.begin(), path.end(), '\\', '/');
     const std::filesystem::path relative(path);
-    if (path.empty() || path.front() == '/' || relative.has_root_name() ||
+    const std::filesystem::path normal = relative.lexically_normal();
+    if (path.empty() || path.front() == '/' || relative.has_root_name() || normal.empty() || normal == "." ||
         std::any_of(relative.begin(), relative.end(), [](const auto& part) { return part == ".."; })) {
         return "";
     }

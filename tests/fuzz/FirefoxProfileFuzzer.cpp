@@ -43,6 +43,7 @@ public:
     std::string appDataFolder() const override { return ""; }
     bool folderExists(const std::string& path) const override { return fs::is_directory(path); }
     bool createFolder(const std::string&) override { return false; }
+    bool fileExists(const std::string& path) const override { return fs::is_regular_file(path); }
     std::string firefoxProfilesFolder() const override { return profilesFolder(); }
 };
 

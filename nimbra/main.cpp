@@ -35,15 +35,19 @@ int main(int argc, char* argv[])
     // The session manager asks before the user logs off.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &frmMain,
                      [&frmMain](QSessionManager&) { frmMain.QueryEndSession(); });
-    if (!frmMain.InitMain()) {
-        return 1;
-    }
     // Without a session manager the end of the session, like `kill`, arrives as a signal.
+    // Taken before the start-up, so a request that comes early is answered once the
+    // program runs instead of ending it on the spot with the browsers still pointed at it.
     std::unique_ptr<QSocketNotifier> terminationRequest;
     if (const int descriptor = platform::terminationRequestDescriptor(); descriptor >= 0) {
         terminationRequest = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
-        QObject::connect(terminationRequest.get(), &QSocketNotifier::activated, &frmMain,
-                         [&frmMain] { frmMain.QueryEndSession(); });
+        QObject::connect(terminationRequest.get(), &QSocketNotifier::activated, &frmMain, [&] {
+            terminationRequest->setEnabled(false); // once is enough
+            frmMain.QueryEndSession();
+        });
+    }
+    if (!frmMain.InitMain()) {
+        return 1;
     }
     return QApplication::exec();
 }

@@ -41,7 +41,9 @@ void NimbraProcess::start(const std::map<std::string, std::string>& overrides)
                                                     {"XDG_RUNTIME_DIR", runtime},
                                                     {"QT_QPA_PLATFORM", "offscreen"},
                                                     {"PATH", "/usr/bin:/bin"},
-                                                    {"LANG", "C.UTF-8"}};
+                                                    {"LANG", "C.UTF-8"},
+                                                    // The desktop's settings in its own home, never on a bus.
+                                                    {"GSETTINGS_BACKEND", "keyfile"}};
     for (const char* inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
         if (const char* value = std::getenv(inherited)) {
             variables[inherited] = value;

@@ -23,14 +23,16 @@ struct MarkColours
     QColor bottom;
     QColor rim;
     QColor dot;
+    // Struck through: told apart from the others by its shape, not by colour alone.
+    bool struck = false;
 };
 
 const MarkColours kProgramColours{QColor(0x5d, 0x83, 0xa8), QColor(0x34, 0x52, 0x70),
                                   QColor(0x22, 0x37, 0x4d), Qt::white};
 const MarkColours kHidingOnColours{QColor(0x5c, 0xc2, 0x7e), QColor(0x23, 0x8a, 0x4a),
                                    QColor(0x16, 0x5e, 0x31), Qt::white};
-const MarkColours kHidingOffColours{QColor(0xb9, 0xc1, 0xc9), QColor(0x84, 0x8f, 0x9a),
-                                    QColor(0x5a, 0x63, 0x6c), QColor(0xd9, 0x3b, 0x30)};
+const MarkColours kHidingOffColours{QColor(0xc4, 0xca, 0xd0), QColor(0x9a, 0xa3, 0xac),
+                                    QColor(0x4a, 0x52, 0x5a), QColor(0xc0, 0x2f, 0x25), true};
 
 // The shield's outline in a unit square: flat shoulders curving down to a point.
 QPainterPath shieldPath(qreal size)
@@ -63,12 +65,23 @@ QPixmap paintMark(int size, const MarkColours& colours, int arcAngle = -1)
     painter.setPen(Qt::NoPen);
     painter.setBrush(colours.dot);
     const qreal dotRadius = (arcAngle < 0 ? 0.14 : 0.10) * s;
-    painter.drawEllipse(centre, dotRadius, dotRadius);
+    if (!colours.struck) {
+        painter.drawEllipse(centre, dotRadius, dotRadius);
+    }
     if (arcAngle >= 0) {
         const qreal r = 0.23 * s;
         painter.setPen(QPen(colours.dot, qMax(1.5, 0.075 * s), Qt::SolidLine, Qt::RoundCap));
         painter.setBrush(Qt::NoBrush);
         painter.drawArc(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), -arcAngle * 16, 120 * 16);
+    }
+    if (colours.struck) {
+        // A bar across the shield, light-edged so it reads on the shield and off it.
+        const QLineF bar(0.14 * s, 0.14 * s, 0.86 * s, 0.86 * s);
+        const qreal width = qMax(2.0, 0.13 * s);
+        painter.setPen(QPen(Qt::white, width + qMax(1.0, 0.06 * s), Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(bar);
+        painter.setPen(QPen(colours.dot, width, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(bar);
     }
     return pixmap;
 }

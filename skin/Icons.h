@@ -13,7 +13,8 @@ void initResources();
 // The program's mark: a shield with a dot, the user kept out of sight.
 QIcon programIcon();
 // Tray status images: 0 while the IP is hidden (green mark), 1 while it is not (grey mark
-// with a red dot).
+// struck through with a red bar, so the two differ in shape and brightness, not only in
+// colour).
 QList<QIcon> statusIcons();
 // Frames of the busy animation: the mark with an arc turning around its dot.
 QList<QIcon> busyFrames();

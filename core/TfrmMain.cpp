@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -61,6 +62,8 @@ TfrmMain::TfrmMain(platform::Host host, QWidget* parent)
     m_tray->setHint(QStringLiteral("Corvane"));
     m_tray->setPopupMenu(m_menu);
     m_tray->setMinimizeToTray(true);
+    timRead = new QTimer(this);
+    timReset = new QTimer(this);
     connectHandlers();
 }
 
@@ -69,8 +72,8 @@ TfrmMain::~TfrmMain() = default;
 void TfrmMain::createMenu()
 {
     m_menu = new QMenu(this);
-    DiruDO1 = addMenuItem("&Diru DO", nullptr);
-    StopDiruDO1 = addMenuItem("&Stop Diru DO", nullptr);
+    DiruDO1 = addMenuItem("&Diru DO", &TfrmMain::DiruDO1Click);
+    StopDiruDO1 = addMenuItem("&Stop Diru DO", &TfrmMain::StopDiruDO1Click);
     SelectIP1 = addMenuItem("Select I&P", &TfrmMain::SelectIP1Click);
     SeeMyIP1 = addMenuItem("SEE my &IP...", &TfrmMain::SeeMyIP1Click);
     Options1 = addMenuItem("&Options...", &TfrmMain::Options1Click);
@@ -87,9 +90,7 @@ void TfrmMain::createMenu()
 QAction* TfrmMain::addMenuItem(const char* caption, void (TfrmMain::*handler)())
 {
     QAction* item = m_menu->addAction(QString::fromLatin1(caption));
-    if (handler) {
-        connect(item, &QAction::triggered, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
-    }
+    connect(item, &QAction::triggered, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
     return item;
 }
 
@@ -105,6 +106,8 @@ void TfrmMain::connectHandlers()
     on(m_ui->ulbWebsite, &LinkLabel::clicked, &TfrmMain::ulbWebsiteClick);
     on(m_ui->ulbContactUs, &LinkLabel::clicked, &TfrmMain::ulbContactUsClick);
     on(m_ui->ulbSeeMyIP, &LinkLabel::clicked, &TfrmMain::ulbSeeMyIPClick);
+    on(timRead, &QTimer::timeout, &TfrmMain::timReadTimer);
+    on(timReset, &QTimer::timeout, &TfrmMain::timResetTimer);
     connect(m_tray, &TrayIcon::startup, this,
             [this](bool& show) { guarded([&] { ctiControlStartup(show); }); });
 }
@@ -150,6 +153,8 @@ bool TfrmMain::InitSettings()
     m_helpFile = m_applicationFolder + global::kHelpFileName;
     m_skinFile = m_settings->readString("Config", "Skin", m_applicationFolder + global::kSkinFileName);
     m_internalPort = m_settings->readString("Config", "InternalPort", global::kDefaultInternalPort);
+    m_warden = std::make_unique<WardenControl>(m_host, *this, *m_log, m_exitServers,
+                                               WardenControl::Settings{m_applicationFolder, m_internalPort});
     return true;
 }
 
@@ -224,7 +229,71 @@ int TfrmMain::SkinMsgBox(const std::string& caption, const std::string& text, Ms
 
 void TfrmMain::Sweep()
 {
-    // Will end a running Warden and release its process and pipe.
+    if (m_warden) {
+        m_warden->Sweep();
+    }
+}
+
+void TfrmMain::showStatus(const TrayStatus& status)
+{
+    if (status.kind == DiruDOStatus::Busy) {
+        m_tray->setImageList(skin::busyFrames());
+        m_tray->setAnimate(true);
+    } else {
+        m_tray->setImageList(skin::statusIcons());
+        m_tray->setIconIndex(status.kind == DiruDOStatus::On ? 0 : 1);
+        m_tray->setAnimate(false);
+    }
+    m_tray->setHint(qs(status.hint));
+    m_tray->showBalloon(qs(status.balloonTitle), qs(status.balloonText),
+                        static_cast<TrayIcon::BalloonIcon>(status.balloonIcon), status.balloonMs);
+    if (status.diruDOEnabled) {
+        DiruDO1->setEnabled(*status.diruDOEnabled);
+    }
+    if (status.stopDiruDOEnabled) {
+        StopDiruDO1->setEnabled(*status.stopDiruDOEnabled);
+    }
+}
+
+void TfrmMain::setTimer(MainTimer timer, bool enabled, int intervalMs)
+{
+    QTimer* which = timer == MainTimer::Read ? timRead : timReset;
+    which->setInterval(intervalMs);
+    if (enabled) {
+        which->start();
+    } else {
+        which->stop();
+    }
+}
+
+void TfrmMain::ShowUnblock(int)
+{
+    // The firewall advice dialog comes with the service handshake.
+}
+
+std::vector<std::string> TfrmMain::bypassLines() const
+{
+    return memoLines(bytes(m_ui->memBypass->toPlainText()));
+}
+
+void TfrmMain::DiruDO1Click()
+{
+    m_warden->DiruDO1Click();
+}
+
+void TfrmMain::StopDiruDO1Click()
+{
+    m_warden->StopDiruDO1Click();
+}
+
+void TfrmMain::timReadTimer()
+{
+    m_warden->timReadTimer();
+}
+
+void TfrmMain::timResetTimer()
+{
+    m_warden->timResetTimer();
 }
 
 void TfrmMain::Exit1Click()
@@ -322,6 +391,10 @@ void TfrmMain::SelectIP1Click()
 void TfrmMain::btnOKClick()
 {
     SaveOptions();
+    // The edited bypass list takes effect at once while hiding is on.
+    if (m_warden->HidingPhase() == WardenControl::kHidingOn) {
+        m_warden->EnableProxy();
+    }
     m_tray->hideMainForm();
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/ActivityLog.h"
+#include "core/ExitServers.h"
 #include "core/MainView.h"
 #include "core/SettingsStore.h"
+#include "core/WardenControl.h"
 #include "platform/Host.h"
 
 #include <QWidget>
@@ -15,6 +17,7 @@ class TfrmMain;
 }
 class QAction;
 class QMenu;
+class QTimer;
 class TrayIcon;
 
 // The main window: it owns the program-wide state, the tray icon with its menu, and
@@ -42,13 +45,26 @@ public:
     // Points the browsers at a proxy (enable) or back to a direct connection.
     void SetProxy(bool enable, const std::string& proxyAddress, const std::string& bypassList);
 
-    // MainView: the program's message box; passed over (answered 2) while the session ends.
+    // MainView: the program's message box, passed over (answered 2) while the session
+    // ends; the tray status; the timers; the unblock dialog; the bypass memo's lines.
     int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
                    std::uint16_t buttons) override;
+    void showStatus(const TrayStatus& status) override;
+    void setTimer(MainTimer timer, bool enabled, int intervalMs) override;
+    void ShowUnblock(int mode) override;
+    std::vector<std::string> bypassLines() const override;
+
+    // Hiding: Warden, its messages and the tray status; exists from InitSettings on.
+    WardenControl* warden() const { return m_warden.get(); }
+    ExitServers& exitServers() { return m_exitServers; }
     // Ends Warden and releases its handles.
     void Sweep();
 
-    // Handlers of the tray menu, the buttons, the links and the title bar.
+    // Handlers of the tray menu, the timers, the buttons, the links and the title bar.
+    void DiruDO1Click();
+    void StopDiruDO1Click();
+    void timReadTimer();
+    void timResetTimer();
     void Exit1Click();
     void QueryEndSession();
     void Options1Click();
@@ -79,6 +95,8 @@ public:
     Ui::TfrmMain* form() const { return m_ui.get(); }
     TrayIcon* ctiControl() const { return m_tray; }
     QMenu* ppmMain() const { return m_menu; }
+    QTimer* timRead = nullptr;
+    QTimer* timReset = nullptr;
     QAction* DiruDO1 = nullptr;
     QAction* StopDiruDO1 = nullptr;
     QAction* SelectIP1 = nullptr;
@@ -121,4 +139,6 @@ private:
     std::string m_internalPort;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<ActivityLog> m_log;
+    ExitServers m_exitServers;
+    std::unique_ptr<WardenControl> m_warden;
 };

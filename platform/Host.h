@@ -4,6 +4,7 @@
 // system through these interfaces, so it runs unchanged against the fakes of the tests.
 // Only standard types cross this header.
 
+#include "platform/ChildProcess.h"
 #include "platform/SystemProxy.h"
 #include "platform/TopLevelWindows.h"
 
@@ -11,11 +12,14 @@
 
 namespace platform {
 
-// The folder separator that folder values end with.
+// The folder separator that folder values end with, and the name of Warden's program in
+// the application folder.
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
+inline constexpr const char* kWardenProgram = "warden.exe";
 #else
 inline constexpr char kPathSeparator = '/';
+inline constexpr const char* kWardenProgram = "warden";
 #endif
 
 // A civil date and time as the system clock gives it.
@@ -49,6 +53,7 @@ public:
     virtual bool folderExists(const std::string& path) const = 0;
     // Creates one level: the parent must exist.
     virtual bool createFolder(const std::string& path) = 0;
+    virtual bool fileExists(const std::string& path) const = 0;
     // The folder that holds the user's Firefox profiles (and profiles.ini), ending in a
     // separator; empty when there is none.
     virtual std::string firefoxProfilesFolder() const = 0;
@@ -98,6 +103,7 @@ struct Host
     SystemInfo& systemInfo;
     SystemProxy& systemProxy;
     TopLevelWindows& windows;
+    ChildProcesses& processes;
 };
 
 // The implementation for the system the program was built for.

@@ -28,6 +28,14 @@ bool LinuxFolders::createFolder(const std::string& path)
     return mkdir(path.c_str(), 0700) == 0 || (errno == EEXIST && isFolder(path));
 }
 
+bool LinuxFolders::fileExists(const std::string& path) const
+{
+    struct stat info
+    {
+    };
+    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 std::string LinuxFolders::firefoxProfilesFolder() const
 {
     // A current Firefox keeps its profiles below the XDG configuration folder; older

@@ -1,6 +1,7 @@
 #include "platform/Host.h"
 
 #include "platform/linux/LinuxAutostart.h"
+#include "platform/linux/LinuxChildProcesses.h"
 #include "platform/linux/LinuxClock.h"
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/LinuxFolders.h"
@@ -19,7 +20,8 @@ Host& systemHost()
     static LinuxSystemInfo systemInfo;
     static LinuxSystemProxy systemProxy;
     static LinuxTopLevelWindows windows;
-    static Host host{clock, folders, desktop, autostart, systemInfo, systemProxy, windows};
+    static LinuxChildProcesses processes;
+    static Host host{clock, folders, desktop, autostart, systemInfo, systemProxy, windows, processes};
     return host;
 }
 

@@ -1,5 +1,6 @@
 #include "tests/support/FakeHost.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -14,6 +15,13 @@ bool FakeFolders::createFolder(const std::string& path)
     // create_directory makes one level only, as the real one does.
     std::error_code failed;
     return !failCreateFolder && std::filesystem::create_directory(path, failed);
+}
+
+bool FakeFolders::fileExists(const std::string& path) const
+{
+    std::error_code failed;
+    return std::filesystem::is_regular_file(path, failed) ||
+           std::find(presentFiles.begin(), presentFiles.end(), path) != presentFiles.end();
 }
 
 bool FakeAutostart::isEnabled(const std::string& name) const
@@ -42,4 +50,48 @@ bool FakeSystemProxy::setOptions(const std::optional<std::string>& connection, c
     calls.push_back("options " + connection.value_or("(default)") + " " + std::to_string(options.flags) +
                     " " + options.server + " " + options.bypass.value_or("(keep)"));
     return acceptOptions;
+}
+
+namespace {
+
+class ScriptedChild : public platform::ChildProcess
+{
+public:
+    explicit ScriptedChild(std::shared_ptr<ChildScript> script) : m_script(std::move(script)) {}
+    ~ScriptedChild() override { m_script->released = true; }
+
+    bool isRunning() override { return m_script->running; }
+    std::optional<std::size_t> bytesWaiting() override { return m_script->output.size(); }
+    std::size_t read(char* buffer, std::size_t size) override
+    {
+        const std::size_t n = std::min(size, m_script->output.size());
+        std::copy_n(m_script->output.begin(), n, buffer);
+        m_script->output.erase(0, n);
+        return n;
+    }
+    bool terminate() override
+    {
+        if (m_script->refuseTermination) {
+            return false;
+        }
+        m_script->terminated = true;
+        m_script->running = false;
+        return true;
+    }
+
+private:
+    std::shared_ptr<ChildScript> m_script;
+};
+
+} // namespace
+
+std::unique_ptr<platform::ChildProcess> FakeChildProcesses::start(const std::string& program,
+                                                                  const std::vector<std::string>& arguments)
+{
+    starts.push_back({program, arguments});
+    if (failStart) {
+        return nullptr;
+    }
+    children.push_back(std::make_shared<ChildScript>());
+    return std::make_unique<ScriptedChild>(children.back());
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,10 +29,13 @@ public:
     std::string firefoxProfiles;
     // Makes createFolder fail without touching the file system.
     bool failCreateFolder = false;
+    // Files that exist for the program though not on disk (Warden beside a test program).
+    std::vector<std::string> presentFiles;
 
     std::string appDataFolder() const override { return appData; }
     bool folderExists(const std::string& path) const override;
     bool createFolder(const std::string& path) override;
+    bool fileExists(const std::string& path) const override;
     std::string firefoxProfilesFolder() const override { return firefoxProfiles; }
 };
 
@@ -106,6 +110,35 @@ public:
     }
 };
 
+// A child played from a script: the test writes its output and ends it when it likes.
+struct ChildScript
+{
+    std::string output; // waiting in the pipe
+    bool running = true;
+    bool refuseTermination = false;
+    bool terminated = false;
+    bool released = false; // the object was destroyed: handles closed, reaped
+};
+
+// Starts scripted children and records what was started.
+class FakeChildProcesses : public platform::ChildProcesses
+{
+public:
+    struct Start
+    {
+        std::string program;
+        std::vector<std::string> arguments;
+    };
+    std::vector<Start> starts;
+    bool failStart = false;
+    // The script of each child started, the latest last.
+    std::vector<std::shared_ptr<ChildScript>> children;
+
+    std::unique_ptr<platform::ChildProcess> start(const std::string& program,
+                                                  const std::vector<std::string>& arguments) override;
+    ChildScript& latest() { return *children.back(); }
+};
+
 // One fake of each part, handed to the logic as a platform::Host.
 struct FakeHost
 {
@@ -116,6 +149,10 @@ struct FakeHost
     FakeSystemInfo systemInfo;
     FakeSystemProxy systemProxy;
     FakeTopLevelWindows windows;
+    FakeChildProcesses processes;
 
-    platform::Host host() { return {clock, folders, desktop, autostart, systemInfo, systemProxy, windows}; }
+    platform::Host host()
+    {
+        return {clock, folders, desktop, autostart, systemInfo, systemProxy, windows, processes};
+    }
 };

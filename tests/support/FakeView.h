@@ -3,11 +3,14 @@
 #include "core/MainView.h"
 
 #include <deque>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
-// The main window as the logic sees it: every message box is recorded and answered from
-// a script (OK when the script is empty), without a window.
+// The main window as the logic sees it, without a window: message boxes are recorded and
+// answered from a script (OK when it is empty), and may run something first, as a modal
+// box lets a timer tick run; statuses, timers and unblock dialogs are recorded.
 class FakeView : public MainView
 {
 public:
@@ -19,19 +22,49 @@ public:
         std::uint16_t buttons;
         bool operator==(const Box&) const = default;
     };
+    struct Timer
+    {
+        bool enabled = false;
+        int intervalMs = 0;
+        bool operator==(const Timer&) const = default;
+    };
 
     std::vector<Box> boxes;
     std::deque<int> answers;
+    // Runs while the next box is open, before it is answered.
+    std::deque<std::function<void()>> whileOpen;
+    std::vector<TrayStatus> statuses;
+    std::map<MainTimer, Timer> timers;
+    std::vector<int> unblocks;
+    std::vector<std::string> memo;
 
     int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
                    std::uint16_t buttons) override
     {
         boxes.push_back({caption, text, kind, buttons});
+        if (!whileOpen.empty()) {
+            const auto during = std::move(whileOpen.front());
+            whileOpen.pop_front();
+            during();
+        }
         if (answers.empty()) {
             return kMsgResultOk;
         }
         const int answer = answers.front();
         answers.pop_front();
         return answer;
+    }
+    void showStatus(const TrayStatus& status) override { statuses.push_back(status); }
+    void setTimer(MainTimer timer, bool enabled, int intervalMs) override
+    {
+        timers[timer] = {enabled, intervalMs};
+    }
+    void ShowUnblock(int mode) override { unblocks.push_back(mode); }
+    std::vector<std::string> bypassLines() const override { return memo; }
+
+    bool timerOn(MainTimer timer) const
+    {
+        const auto found = timers.find(timer);
+        return found != timers.end() && found->second.enabled;
     }
 };

@@ -233,6 +233,69 @@ private slots:
         QCOMPARE(cycle(ui.tstAbout), QStringList({"suiButton1", "btnOK", tabs, "suiButton1", "btnOK"}));
     }
 
+    void theTrayShowsEachStatus()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        WardenControl& hiding = *form->warden();
+        const TrayIcon& tray = *form->ctiControl();
+        hiding.SetDiruDOStatus(DiruDOStatus::Busy, "Connecting to Internet. Please wait...",
+                               BalloonIcon::Information);
+        QVERIFY(tray.isAnimating());
+        QCOMPARE(tray.hint(), QStringLiteral("Connecting to Internet. Please wait..."));
+        QCOMPARE(tray.lastBalloon().title, QStringLiteral("Nimbra"));
+        QCOMPARE(tray.lastBalloon().icon, TrayIcon::BalloonInfo);
+        QCOMPARE(tray.lastBalloon().timeoutMs, 10000);
+        QVERIFY(!form->DiruDO1->isEnabled() && !form->StopDiruDO1->isEnabled()); // Busy leaves the menu
+
+        hiding.SetDiruDOStatus(DiruDOStatus::On, "Diru DO ON", BalloonIcon::Information);
+        QVERIFY(!tray.isAnimating());
+        QCOMPARE(tray.iconIndex(), 0);
+        QCOMPARE(tray.hint(), QStringLiteral("Diru DO ON"));
+        QVERIFY(!form->DiruDO1->isEnabled() && form->StopDiruDO1->isEnabled());
+
+        hiding.SetDiruDOStatus(DiruDOStatus::Off, "Connection lost", BalloonIcon::Error);
+        QCOMPARE(tray.iconIndex(), 1);
+        QCOMPARE(tray.hint(), QStringLiteral("Diru DO OFF"));
+        QCOMPARE(tray.lastBalloon().text, QStringLiteral("Connection lost"));
+        QCOMPARE(tray.lastBalloon().icon, TrayIcon::BalloonError);
+        QVERIFY(form->DiruDO1->isEnabled() && !form->StopDiruDO1->isEnabled());
+    }
+
+    // The menu, the timer and the options page's OK reach hiding; OK switches the proxy
+    // on again, with the edited list, only while hiding is on.
+    void hidingFromTheWindow()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        Ui::TfrmMain& ui = *form->form();
+        m_fake->folders.presentFiles.push_back(form->applicationFolder() + "warden");
+        ui.memBypass->setPlainText("a.com\nb.com");
+        ui.btnOK->click();
+        QVERIFY(m_fake->systemProxy.calls.empty());
+
+        form->warden()->DiruDO("exit.example", "1080", "user", "key");
+        QVERIFY(form->timRead->isActive());
+        QCOMPARE(form->timRead->interval(), 1000);
+        m_fake->processes.latest().output = "160138\n";
+        form->timReadTimer();
+        QCOMPARE(m_fake->systemProxy.calls[1],
+                 std::string("options (default) 2 socks=127.0.0.1:7070 a.com,b.com,"));
+        m_fake->systemProxy.calls.clear();
+        ui.memBypass->setPlainText("c.com");
+        ui.btnOK->click();
+        QCOMPARE(m_fake->systemProxy.calls[1],
+                 std::string("options (default) 2 socks=127.0.0.1:7070 c.com,"));
+
+        form->StopDiruDO1->trigger();
+        QVERIFY(!form->timRead->isActive());
+        QVERIFY(form->DiruDO1->isEnabled());
+        form->DiruDO1->trigger();
+        QVERIFY(form->StopDiruDO1->isEnabled());
+        QCOMPARE(loggedMessages(*form).mid(loggedMessages(*form).size() - 3),
+                 QStringList({"Diru DO ON", "User stopped Diru DO", "Diru DO ON"}));
+    }
+
     void theAboutLabelIsCentredOnItsPage()
     {
         auto form = startedForm();

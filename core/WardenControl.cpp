@@ -1,0 +1,205 @@
+#include "core/WardenControl.h"
+
+#include "core/Global.h"
+#include "core/WardenMessages.h"
+#include "proxy/SystemProxy.h"
+
+#include <stdexcept>
+
+namespace {
+
+constexpr int kBalloonMs = 10000;
+
+} // namespace
+
+WardenControl::WardenControl(platform::Host host, MainView& view, ActivityLog& log,
+                             const ExitServers& servers, Settings settings)
+    : m_host(host), m_view(view), m_log(log), m_servers(servers), m_settings(std::move(settings))
+{
+}
+
+WardenControl::~WardenControl() = default;
+
+std::string wardenCommandLine(const std::string& program, const std::vector<std::string>& arguments)
+{
+    std::string line = program.find(' ') == std::string::npos ? program : "\"" + program + "\"";
+    for (const std::string& argument : arguments) {
+        line += " " + argument;
+    }
+    return line;
+}
+
+std::vector<std::string> wardenArguments(const std::string& host, const std::string& exitPort,
+                                         const std::string& exitUser, const std::string& exitKey,
+                                         const std::string& internalPort)
+{
+    return {"-name",      exitUser,  "-key",  exitKey,  "-do",  "-H",
+            internalPort, "-dirudo", "-port", exitPort, "-say", host};
+}
+
+std::string bypassList(const std::vector<std::string>& lines)
+{
+    std::string list;
+    for (const std::string& line : lines) {
+        list += line + ",";
+    }
+    return list;
+}
+
+void WardenControl::DiruDO(const std::string& host, const std::string& exitPort, const std::string& exitUser,
+                           const std::string& exitKey)
+{
+    const std::string program = m_settings.applicationFolder + platform::kWardenProgram;
+    if (!m_host.folders.fileExists(program)) {
+        m_view.SkinMsgBox(global::kAppTitle, "Can not find Warden!", MsgKind::Error, MsgButton::Ok);
+        return;
+    }
+    SetDiruDOStatus(DiruDOStatus::Busy, "Connecting to Internet. Please wait...", BalloonIcon::Information);
+    // Each value is one argument as it stands: no shell, and nothing in a value can split
+    // it or add an option.
+    const std::vector<std::string> arguments =
+        wardenArguments(host, exitPort, exitUser, exitKey, m_settings.internalPort);
+    m_commandLine = wardenCommandLine(program, arguments);
+    m_warden = m_host.processes.start(program, arguments);
+    if (!m_warden) {
+        throw std::runtime_error("Error to start Warden!");
+    }
+    m_view.setTimer(MainTimer::Read, true, kPollIntervalMs);
+}
+
+void WardenControl::Sweep()
+{
+    m_view.setTimer(MainTimer::Read, false, kPollIntervalMs);
+    // One that has ended by itself is released (and reaped) all the same.
+    if (m_warden && m_warden->isRunning() && !m_warden->terminate()) {
+        m_view.SkinMsgBox(global::kAppTitle, "Can not close Warden!", MsgKind::Error, MsgButton::Ok);
+    }
+    m_warden.reset();
+}
+
+void WardenControl::timReadTimer()
+{
+    if (!m_warden) {
+        return;
+    }
+    if (!m_warden->isRunning() && m_hidingPhase == kHidingOn) {
+        lostConnection();
+        return;
+    }
+    const std::optional<std::size_t> waiting = m_warden->bytesWaiting();
+    if (!waiting || *waiting == 0) {
+        // Whatever Warden left unterminated is complete once it has ended.
+        if (!m_warden->isRunning()) {
+            m_pipe.finish();
+            ProcessMsg();
+        }
+        return;
+    }
+    char buffer[kReadSize];
+    const std::size_t got = m_warden->read(buffer, kReadSize);
+    // A zero byte in Warden's output ends what this read takes of it.
+    const std::string_view received(buffer, got);
+    m_pipe.append(received.substr(0, received.find('\0')));
+    ProcessMsg();
+}
+
+void WardenControl::lostConnection()
+{
+    m_log.report("Connection lost");
+    SetDiruDOStatus(DiruDOStatus::Off, "Connection lost", BalloonIcon::Error);
+    Sweep();
+    if (m_view.SkinMsgBox(global::kAppTitle, "Do you want to reconnect?", MsgKind::Warning,
+                          MsgButton::Yes | MsgButton::No) == 6) {
+        m_view.setTimer(MainTimer::Reset, true, kResetIntervalMs);
+    }
+}
+
+void WardenControl::timResetTimer()
+{
+    m_view.setTimer(MainTimer::Reset, false, kResetIntervalMs);
+    const TServer& server = m_servers.ServerList.at(static_cast<std::size_t>(m_servers.ServerIndex));
+    DiruDO(server.Host, m_servers.ExitPort, m_servers.ExitUser, m_servers.ExitKey);
+}
+
+void WardenControl::StopDiruDO1Click()
+{
+    m_view.setTimer(MainTimer::Read, false, kPollIntervalMs);
+    SetProxy(m_host, m_view, false, "", "");
+    SetDiruDOStatus(DiruDOStatus::Off, "User stopped Diru DO", BalloonIcon::Information);
+    m_log.report("User stopped Diru DO");
+}
+
+void WardenControl::DiruDO1Click()
+{
+    EnableProxy();
+    m_log.report("Diru DO ON");
+    SetDiruDOStatus(DiruDOStatus::On, "Diru DO ON", BalloonIcon::Information);
+}
+
+void WardenControl::EnableProxy()
+{
+    SetProxy(m_host, m_view, true, "127.0.0.1:" + m_settings.internalPort, bypassList(m_view.bypassLines()));
+}
+
+void WardenControl::ProcessMsg()
+{
+    while (m_processedCount < m_pipe.lines().size()) {
+        // Counted before its steps: a box of this line lets later ticks run, and they must
+        // not take this line again.
+        const std::string line = m_pipe.lines()[m_processedCount];
+        ++m_processedCount;
+        carryOut(line);
+    }
+}
+
+void WardenControl::carryOut(const std::string& line)
+{
+    const std::string code(wardenCode(line));
+    const WardenMessage* row = findWardenMessage(code);
+    if (row == nullptr) {
+        m_log.report(code);
+        return;
+    }
+    if (row->hidingPhase) {
+        m_hidingPhase = *row->hidingPhase;
+    }
+    if (row->enableProxy) {
+        EnableProxy();
+    }
+    for (const std::string_view text : {row->log, row->secondLog}) {
+        if (!text.empty()) {
+            m_log.report(std::string(text));
+        }
+    }
+    if (row->unblockMode) {
+        m_view.ShowUnblock(*row->unblockMode);
+    }
+    if (!row->box.empty()) {
+        m_view.SkinMsgBox(global::kAppTitle, std::string(row->box), MsgKind::Error, MsgButton::Ok);
+    }
+    if (row->status) {
+        SetDiruDOStatus(row->status->kind, std::string(row->status->text), row->status->icon);
+    }
+}
+
+void WardenControl::SetDiruDOStatus(DiruDOStatus kind, const std::string& text, BalloonIcon icon)
+{
+    TrayStatus status{kind, text, global::kAppTitle, text, icon, kBalloonMs, std::nullopt, std::nullopt};
+    switch (kind) {
+    case DiruDOStatus::Busy:
+        break;
+    case DiruDOStatus::On:
+        status.hint = "Diru DO ON";
+        status.diruDOEnabled = false;
+        status.stopDiruDOEnabled = true;
+        break;
+    case DiruDOStatus::Off:
+        status.hint = "Diru DO OFF";
+        status.diruDOEnabled = true;
+        status.stopDiruDOEnabled = false;
+        break;
+    default:
+        return; // no other kind changes anything
+    }
+    m_view.showStatus(status);
+}

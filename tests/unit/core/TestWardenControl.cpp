@@ -1,0 +1,347 @@
+#include "core/WardenControl.h"
+
+#include "tests/support/FakeHost.h"
+#include "tests/support/FakeView.h"
+#include "tests/support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class Hiding : public testing::Test
+{
+protected:
+    Hiding() { start("app"); }
+
+    // A control whose application folder is `folder` (below the test's own), with Warden
+    // in it.
+    void start(const std::string& folder, const std::string& port = "7070")
+    {
+        m_folder = m_dir.makeFolder(folder) + "/";
+        m_dir.writeFile(folder + "/warden", "");
+        m_log = std::make_unique<ActivityLog>(m_fake.clock, m_dir.file("report.txt"));
+        m_control = std::make_unique<WardenControl>(m_fake.host(), m_view, *m_log, m_servers,
+                                                    WardenControl::Settings{m_folder, port});
+    }
+
+    // Warden started, with `output` waiting in its pipe, read by as many ticks as it takes.
+    void run(const std::string& output)
+    {
+        if (m_fake.processes.children.empty()) {
+            m_control->DiruDO("exit.example", "1080", "user", "key");
+        }
+        m_fake.processes.latest().output += output;
+        while (!m_fake.processes.latest().output.empty()) {
+            m_control->timReadTimer();
+        }
+    }
+
+    // The log's messages without their time stamps.
+    Lines logged() const
+    {
+        Lines messages;
+        for (const std::string& line : m_log->lines()) {
+            messages.push_back(line.substr(line.find(" ] ") + 3));
+        }
+        return messages;
+    }
+
+    const TrayStatus& lastStatus() const { return m_view.statuses.back(); }
+
+    TempDir m_dir;
+    FakeHost m_fake;
+    FakeView m_view;
+    ExitServers m_servers;
+    std::string m_folder;
+    std::unique_ptr<ActivityLog> m_log;
+    std::unique_ptr<WardenControl> m_control;
+};
+
+} // namespace
+
+TEST_F(Hiding, DiruDOStartsWardenWithItsValuesAndPolls)
+{
+    start("my apps", "8080");
+    m_control->DiruDO("exit.example", "1080", "user", "key");
+    ASSERT_EQ(m_fake.processes.starts.size(), 1u);
+    EXPECT_EQ(m_fake.processes.starts[0].program, m_folder + "warden");
+    EXPECT_EQ(m_fake.processes.starts[0].arguments,
+              (Lines{"-name", "user", "-key", "key", "-do", "-H", "8080", "-dirudo", "-port", "1080", "-say",
+                     "exit.example"}));
+    // A path with blanks is quoted, so the text reads as what was started.
+    EXPECT_EQ(m_control->commandLine(),
+              "\"" + m_folder +
+                  "warden\" -name user -key key -do -H 8080 -dirudo -port 1080 -say exit.example");
+    EXPECT_EQ(lastStatus(), (TrayStatus{DiruDOStatus::Busy, "Connecting to Internet. Please wait...",
+                                        "Nimbra", "Connecting to Internet. Please wait...",
+                                        BalloonIcon::Information, 10000, std::nullopt, std::nullopt}));
+    EXPECT_EQ(m_view.timers[MainTimer::Read], (FakeView::Timer{true, 1000}));
+    EXPECT_EQ(wardenCommandLine("/opt/nimbra/warden", {"-say", "h"}), "/opt/nimbra/warden -say h");
+}
+
+TEST_F(Hiding, AMissingOrUnstartableWarden)
+{
+    start("empty");
+    std::filesystem::remove(m_folder + "warden");
+    m_control->DiruDO("exit.example", "1080", "user", "key");
+    ASSERT_EQ(m_view.boxes.size(), 1u);
+    EXPECT_EQ(m_view.boxes[0],
+              (FakeView::Box{"Nimbra", "Can not find Warden!", MsgKind::Error, MsgButton::Ok}));
+    EXPECT_TRUE(m_view.statuses.empty());
+    EXPECT_TRUE(m_fake.processes.starts.empty());
+
+    start("app");
+    m_fake.processes.failStart = true;
+    EXPECT_THROW(
+        {
+            try {
+                m_control->DiruDO("exit.example", "1080", "user", "key");
+            } catch (const std::runtime_error& error) {
+                EXPECT_STREQ(error.what(), "Error to start Warden!");
+                throw;
+            }
+        },
+        std::runtime_error);
+    EXPECT_EQ(lastStatus().kind, DiruDOStatus::Busy);
+    EXPECT_FALSE(m_view.timerOn(MainTimer::Read));
+}
+
+TEST_F(Hiding, EveryCodeOfTheTable)
+{
+    struct Row
+    {
+        Row(std::string line, Lines log, std::optional<DiruDOStatus> status = {}, std::string statusText = {},
+            BalloonIcon icon = BalloonIcon::None, std::string box = {}, std::vector<int> unblock = {})
+            : line(std::move(line)), log(std::move(log)), status(status), statusText(std::move(statusText)),
+              icon(icon), box(std::move(box)), unblock(std::move(unblock))
+        {
+        }
+        std::string line;
+        Lines log;
+        std::optional<DiruDOStatus> status;
+        std::string statusText;
+        BalloonIcon icon;
+        std::string box;
+        std::vector<int> unblock;
+    };
+    const std::vector<Row> rows = {
+        {"160036 resolving", {"Searching..."}},
+        {"160032", {"Connecting..."}},
+        {"160238", {"Identifying"}},
+        {"160270", {"Identifying"}},
+        {"160239", {"Connected"}},
+        {"110033", {"Connection time out"}},
+        {"171001", {"Mission failed"}},
+        {"160244", {"Identify failed"}},
+        {"160037", {"Disconnected from Internet"}},
+        {"160207", {"Destination not available"}},
+        {"160138 ready", {"Diru DO ON"}, DiruDOStatus::On, "Diru DO ON", BalloonIcon::Information},
+        {"160033",
+         {"Warden can not connect to the Internet", "Please unblock Nimbra"},
+         DiruDOStatus::Off,
+         "Can not connect to the Internet",
+         BalloonIcon::Information,
+         "",
+         {2}},
+        {"160243",
+         {"SilentUpdate Error"},
+         DiruDOStatus::Off,
+         "SilentUpdate Error",
+         BalloonIcon::Error,
+         "SilentUpdate Error. Please restart Nimbra."},
+        {"160325", {}},
+        {"160129 anything", {}},
+        {"160034",
+         {"Connection Failed 160034"},
+         DiruDOStatus::Off,
+         "Connection Failed 160034",
+         BalloonIcon::Error,
+         "Connection Failed 160034. Please disable any firewall on the way and try again."},
+        {"160199", {"Reconnect..."}},
+        {"999999 unknown", {"999999"}},
+        {"1601", {"1601"}},
+        {"", {""}},
+    };
+    for (const Row& row : rows) {
+        m_fake = {};
+        m_view = {};
+        start("app");
+        run(row.line + "\r\n");
+        EXPECT_EQ(logged(), row.log) << row.line;
+        EXPECT_EQ(m_view.unblocks, row.unblock) << row.line;
+        EXPECT_EQ(m_view.boxes.size(), row.box.empty() ? 0u : 1u) << row.line;
+        if (!row.box.empty()) {
+            EXPECT_EQ(m_view.boxes[0], (FakeView::Box{"Nimbra", row.box, MsgKind::Error, MsgButton::Ok}));
+        }
+        ASSERT_EQ(m_view.statuses.size(), row.status ? 2u : 1u) << row.line; // after DiruDO's Busy
+        if (row.status) {
+            const bool on = *row.status == DiruDOStatus::On;
+            EXPECT_EQ(lastStatus(), (TrayStatus{*row.status, on ? "Diru DO ON" : "Diru DO OFF", "Nimbra",
+                                                row.statusText, row.icon, 10000, !on, on}))
+                << row.line;
+        }
+        EXPECT_EQ(m_control->HidingPhase(), row.line.starts_with("160138") ? 3 : 0) << row.line;
+        // Only "160138" touches the proxy: on, with the window's bypass list.
+        EXPECT_EQ(m_fake.systemProxy.calls.size(), row.line.starts_with("160138") ? 4u : 0u) << row.line;
+    }
+}
+
+TEST_F(Hiding, LinesAsTheyArriveInReadsOfAtMost255Bytes)
+{
+    m_control->DiruDO("exit.example", "1080", "user", "key");
+    ChildScript& child = m_fake.processes.latest();
+    // Two lines in one read, in order; a line and a CR LF split across reads.
+    child.output = "160036\r\n160032\r\n1602";
+    m_control->timReadTimer();
+    child.output = "38\r";
+    m_control->timReadTimer();
+    child.output = "\n160239\n";
+    m_control->timReadTimer();
+    EXPECT_EQ(logged(), (Lines{"Searching...", "Connecting...", "Identifying", "Connected"}));
+    // 300 bytes: 255 now, the rest on the next tick.
+    child.output = "160207" + std::string(292, 'x') + "\r\n";
+    m_control->timReadTimer();
+    EXPECT_EQ(child.output.size(), 45u);
+    EXPECT_EQ(logged().size(), 4u);
+    m_control->timReadTimer();
+    EXPECT_EQ(logged().back(), "Destination not available");
+    // A zero byte cuts the rest of its read off; the line goes on in the next read.
+    child.output = std::string("160037\0lost\n", 12);
+    m_control->timReadTimer();
+    child.output = "\n160199";
+    m_control->timReadTimer();
+    EXPECT_EQ(logged().back(), "Disconnected from Internet");
+    // An unterminated last line is taken once Warden has ended and the pipe is empty.
+    m_control->timReadTimer();
+    EXPECT_EQ(logged().size(), 6u);
+    child.running = false;
+    m_control->timReadTimer();
+    EXPECT_EQ(logged().back(), "Reconnect...");
+    EXPECT_EQ(m_control->ProcessedCount(), m_control->PipeLines().size());
+}
+
+TEST_F(Hiding, AFailureThenReadyFromTheSameWarden)
+{
+    run("160034\n");
+    EXPECT_EQ(lastStatus().kind, DiruDOStatus::Off);
+    EXPECT_EQ(lastStatus().diruDOEnabled, true);
+    EXPECT_TRUE(m_fake.processes.latest().running); // no row ends Warden
+    run("160138 again\n");
+    EXPECT_EQ(lastStatus().kind, DiruDOStatus::On);
+    EXPECT_EQ(lastStatus().diruDOEnabled, false);
+    EXPECT_EQ(lastStatus().stopDiruDOEnabled, true);
+}
+
+TEST_F(Hiding, ALostConnectionAsksToReconnectAndReconnectsToTheSameExit)
+{
+    m_servers.ServerList = {{"first.example", "United States"}, {"exit.example", "United Kingdom"}};
+    m_servers.ServerIndex = 1;
+    m_servers.ExitPort = "1080";
+    m_servers.ExitUser = "user";
+    m_servers.ExitKey = "key";
+    for (const int answer : {7, 6}) {
+        m_fake = {};
+        m_view = {};
+        start("app");
+        run("160138\n");
+        m_fake.processes.latest().running = false;
+        m_view.answers = {answer};
+        m_control->timReadTimer();
+        EXPECT_EQ(logged().back(), "Connection lost");
+        EXPECT_EQ(lastStatus().kind, DiruDOStatus::Off);
+        EXPECT_EQ(lastStatus().balloonIcon, BalloonIcon::Error);
+        EXPECT_TRUE(m_fake.processes.latest().released); // swept, not terminated
+        EXPECT_FALSE(m_fake.processes.latest().terminated);
+        EXPECT_FALSE(m_view.timerOn(MainTimer::Read));
+        EXPECT_EQ(m_view.boxes.back(), (FakeView::Box{"Nimbra", "Do you want to reconnect?", MsgKind::Warning,
+                                                      MsgButton::Yes | MsgButton::No}));
+        EXPECT_EQ(m_view.timerOn(MainTimer::Reset), answer == 6);
+    }
+    m_control->timResetTimer();
+    EXPECT_FALSE(m_view.timerOn(MainTimer::Reset));
+    ASSERT_EQ(m_fake.processes.starts.size(), 2u);
+    EXPECT_EQ(m_fake.processes.starts[1].arguments, m_fake.processes.starts[0].arguments);
+    EXPECT_EQ(lastStatus().kind, DiruDOStatus::Busy);
+    EXPECT_EQ(m_control->HidingPhase(), 3); // until the next "160239"
+}
+
+TEST_F(Hiding, WardenEndingBeforeHidingIsOnIsNoLostConnection)
+{
+    run("160239\n160034\n");
+    m_fake.processes.latest().running = false;
+    m_control->timReadTimer();
+    EXPECT_EQ(logged(), (Lines{"Connected", "Connection Failed 160034"}));
+    EXPECT_EQ(m_view.boxes.size(), 1u);
+    EXPECT_TRUE(m_view.timerOn(MainTimer::Read));
+}
+
+TEST_F(Hiding, StopThenDiruDOSwitchTheProxyButLeaveWarden)
+{
+    m_view.memo = {"a.com", "b.com"};
+    start("app", "8080");
+    run("160138\n");
+    m_fake.systemProxy.calls.clear();
+    m_control->StopDiruDO1Click();
+    EXPECT_FALSE(m_view.timerOn(MainTimer::Read));
+    EXPECT_EQ(lastStatus(), (TrayStatus{DiruDOStatus::Off, "Diru DO OFF", "Nimbra", "User stopped Diru DO",
+                                        BalloonIcon::Information, 10000, true, false}));
+    EXPECT_EQ(logged().back(), "User stopped Diru DO");
+    m_control->DiruDO1Click();
+    EXPECT_EQ(m_fake.systemProxy.calls,
+              (Lines{"list", "options (default) 1 socks= (keep)", "refresh", "changed", "list",
+                     "options (default) 2 socks=127.0.0.1:8080 a.com,b.com,", "refresh", "changed"}));
+    EXPECT_EQ(logged().back(), "Diru DO ON");
+    EXPECT_EQ(lastStatus().kind, DiruDOStatus::On);
+    EXPECT_FALSE(m_view.timerOn(MainTimer::Read));
+    EXPECT_TRUE(m_fake.processes.latest().running);
+    EXPECT_EQ(m_control->HidingPhase(), 3);
+}
+
+TEST_F(Hiding, SweepEndsARunningWardenAndReleasesAnEndedOne)
+{
+    run("");
+    m_control->Sweep();
+    EXPECT_TRUE(m_fake.processes.latest().terminated);
+    EXPECT_TRUE(m_fake.processes.latest().released);
+
+    m_fake.processes.children.clear();
+    run("");
+    m_fake.processes.latest().running = false;
+    m_control->Sweep();
+    EXPECT_FALSE(m_fake.processes.latest().terminated);
+    EXPECT_TRUE(m_fake.processes.latest().released);
+
+    m_fake.processes.children.clear();
+    run("");
+    m_fake.processes.latest().refuseTermination = true;
+    m_control->Sweep();
+    EXPECT_EQ(m_view.boxes.back().text, "Can not close Warden!");
+    EXPECT_TRUE(m_fake.processes.latest().released);
+    EXPECT_FALSE(m_view.timerOn(MainTimer::Read));
+}
+
+TEST_F(Hiding, ATickWhileABoxIsOpenTakesLaterLinesEachOnce)
+{
+    // While the box of "160034" is open, Warden writes on and a tick reads it.
+    m_view.whileOpen.push_back([this] {
+        m_fake.processes.latest().output = "160036\n160034\n";
+        m_control->timReadTimer();
+    });
+    run("160034\n160032\n");
+    // The tick in the box goes on with the next line already read, then the new ones.
+    EXPECT_EQ(logged(), (Lines{"Connection Failed 160034", "Connecting...", "Searching...",
+                               "Connection Failed 160034"}));
+    EXPECT_EQ(m_view.boxes.size(), 2u);
+    EXPECT_EQ(m_control->ProcessedCount(), 4u);
+}
+
+TEST_F(Hiding, OnlyTheThreeKindsChangeTheTray)
+{
+    m_control->SetDiruDOStatus(static_cast<DiruDOStatus>(7), "odd", BalloonIcon::Information);
+    EXPECT_TRUE(m_view.statuses.empty());
+    EXPECT_EQ(bypassList({}), "");
+    EXPECT_EQ(bypassList({"", "x"}), ",x,");
+}

@@ -221,7 +221,7 @@ void TfrmMain::SetProxy(bool enable, const std::string& proxyAddress, const std:
 int TfrmMain::SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
                          std::uint16_t buttons)
 {
-    if (m_endingSession) {
+    if (m_closing) {
         return kMsgResultCancel;
     }
     return ::SkinMsgBox(qs(caption), qs(text), kind, buttons);
@@ -303,7 +303,7 @@ void TfrmMain::Exit1Click()
     try {
         SetProxy(false, "", "");
     } catch (const std::exception& error) {
-        if (!m_endingSession) {
+        if (!m_closing) {
             showHandlerError(QString::fromLocal8Bit(error.what()));
         }
     }
@@ -314,14 +314,16 @@ void TfrmMain::QueryEndSession()
 {
     // The end of the session restores the browsers' settings as the Exit command does,
     // without waiting on anybody: the system ends the program soon after asking.
-    m_endingSession = true;
+    m_closing = true;
     Exit1Click();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
     // Closing never waits on a box: a log file that cannot be written now is passed over
-    // (the line stays in memory), so Warden is ended however the program is leaving.
+    // (the line stays in memory), and so is a Warden that refuses to end, so the program
+    // leaves however it is leaving.
+    m_closing = true;
     if (m_log) {
         try {
             Report("Closing...");

@@ -45,8 +45,8 @@ public:
     // Points the browsers at a proxy (enable) or back to a direct connection.
     void SetProxy(bool enable, const std::string& proxyAddress, const std::string& bypassList);
 
-    // MainView: the program's message box, passed over (answered 2) while the session
-    // ends; the tray status; the timers; the unblock dialog; the bypass memo's lines.
+    // MainView: the program's message box, passed over (answered 2) while the program
+    // closes; the tray status; the timers; the unblock dialog; the bypass memo's lines.
     int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
                    std::uint16_t buttons) override;
     void showStatus(const TrayStatus& status) override;
@@ -128,8 +128,8 @@ private:
     TrayIcon* m_tray = nullptr;
     QMenu* m_menu = nullptr;
     bool m_centred = false;
-    // The session is ending: nothing may wait for a person any more.
-    bool m_endingSession = false;
+    // The window is closing, or the session ending: nothing may wait for a person.
+    bool m_closing = false;
 
     std::string m_executablePath;
     std::string m_applicationFolder;

@@ -4,7 +4,6 @@
 // Chromium follows GNOME's settings (GLib keyfile backend) and KDE's kioslaverc; Firefox
 // follows its profile's user.js.
 
-#include "Browser.h"
 #include "IpPage.h"
 
 #include "platform/Host.h"
@@ -13,6 +12,7 @@
 #include "proxy/FirefoxProfile.h"
 #include "proxy/SystemProxy.h"
 #include "support/Chain.h"
+#include "support/ChildProcess.h"
 #include "support/Loopback.h"
 #include "support/TestCredentials.h"
 #include "tests/support/FakeView.h"
@@ -26,6 +26,7 @@
 #include <thread>
 
 using namespace std::chrono_literals;
+using warden::testing::ChildProcess;
 using warden::testing::freeLoopbackPort;
 
 namespace {
@@ -41,22 +42,37 @@ std::string since(Clock::time_point start)
            " s";
 }
 
+// Runs a browser to its end (it ends by itself once the page is shown), at most `limit`,
+// and returns what it printed. Its helper processes end with it.
+std::string runBrowser(const std::vector<std::string>& argv, std::chrono::seconds limit)
+{
+    ChildProcess browser(argv);
+    std::string output;
+    const auto deadline = Clock::now() + limit;
+    while (const auto line = browser.readLine(
+               std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()))) {
+        output += *line + "\n";
+    }
+    return output;
+}
+
 // What headless Chromium shows of the page, in the desktop session given.
 std::string chromiumSees(const IpPage& page, const std::string& desktop)
 {
     const TempDir profile;
     const auto start = Clock::now();
-    const auto dom =
-        runToEnd({"chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
-                  "--no-first-run", "--disable-background-networking", "--disable-component-update",
-                  "--disable-sync", "--user-data-dir=" + profile.path(), "--dump-dom", page.url()},
-                 {{"XDG_CURRENT_DESKTOP", desktop}, {"KDE_SESSION_VERSION", "5"}}, 90s);
+    const std::string dom =
+        runBrowser({"env", "XDG_CURRENT_DESKTOP=" + desktop, "KDE_SESSION_VERSION=5", "chromium",
+                    "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                    "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                    "--user-data-dir=" + profile.path(), "--dump-dom", page.url()},
+                   90s);
     const std::string marker = "<p id=\"ip\">";
-    const std::size_t at = dom ? dom->find(marker) : std::string::npos;
+    const std::size_t at = dom.find(marker);
     const std::string seen =
         at == std::string::npos
             ? "(no page)"
-            : dom->substr(at + marker.size(), dom->find('<', at + marker.size()) - at - marker.size());
+            : dom.substr(at + marker.size(), dom.find('<', at + marker.size()) - at - marker.size());
     std::cout << "chromium (" << desktop << ") saw " << seen << " in " << since(start) << std::endl;
     return seen;
 }
@@ -67,7 +83,7 @@ std::string firefoxSees(const IpPage& page)
 {
     const auto start = Clock::now();
     const std::size_t before = page.visitors().size();
-    runToEnd({"firefox-esr", "--headless", "--screenshot", gHome->file("page.png"), page.url()}, {}, 120s);
+    runBrowser({"firefox-esr", "--headless", "--screenshot", gHome->file("page.png"), page.url()}, 120s);
     const std::vector<std::string> visitors = page.visitors();
     const std::string seen = visitors.size() > before ? visitors.back() : "(no visit)";
     std::cout << "firefox-esr saw " << seen << " in " << since(start) << std::endl;
@@ -86,8 +102,7 @@ TEST(Browsers, SeeTheExitWhileTheProxyIsOnAndThemselvesOnceItIsOff)
 
     // Firefox's first start makes its profiles; the one it uses lets the test's page on
     // 127.0.0.1 go through the proxy too.
-    runToEnd({"firefox-esr", "--headless", "--screenshot", gHome->file("first.png"), "about:blank"}, {},
-             120s);
+    runBrowser({"firefox-esr", "--headless", "--screenshot", gHome->file("first.png"), "about:blank"}, 120s);
     platform::Host& host = platform::systemHost();
     const std::string profile = FindFirefoxProfile(host.folders);
     ASSERT_FALSE(profile.empty());
@@ -117,7 +132,7 @@ TEST(Browsers, ARealFirefoxWindowIsFoundByItsTitleAndNotOnceItHasClosed)
         ++display;
     }
     const std::string name = ":" + std::to_string(display);
-    RunningProgram xvfb({"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {});
+    ChildProcess xvfb({"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, false);
     setenv("DISPLAY", name.c_str(), 1);
     const platform::LinuxTopLevelWindows windows;
     const auto found = [&] { return FindWindowByTitle(windows, "Mozilla Firefox").has_value(); };
@@ -132,9 +147,9 @@ TEST(Browsers, ARealFirefoxWindowIsFoundByItsTitleAndNotOnceItHasClosed)
         [&] { return std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display)); }, 10s));
     EXPECT_FALSE(found());
 
-    RunningProgram firefox({"firefox-esr", "--new-instance", "about:blank"}, {});
+    ChildProcess firefox({"firefox-esr", "--new-instance", "about:blank"}, false);
     EXPECT_TRUE(waitUntil(found, 90s));
-    firefox.stop();
+    firefox.kill();
     EXPECT_TRUE(waitUntil([&] { return !found(); }, 30s));
     unsetenv("DISPLAY");
 }

@@ -46,7 +46,9 @@ std::string profileFolder(const std::string& base, std::string path)
     std::replace(path.begin(), path.end(), '\\', '/');
     const std::filesystem::path relative(path);
     const std::filesystem::path normal = relative.lexically_normal();
-    if (path.empty() || path.front() == '/' || relative.has_root_name() || normal.empty() || normal == "." ||
+    // A zero byte would end the path early where the system reads it.
+    if (path.empty() || path.front() == '/' || path.find('\0') != std::string::npos ||
+        relative.has_root_name() || normal.empty() || normal == "." ||
         std::any_of(relative.begin(), relative.end(), [](const auto& part) { return part == ".."; })) {
         return "";
     }

@@ -78,8 +78,8 @@ TEST_F(FirefoxProfile, PathsLeadingOutOfTheProfilesFolderAreNotTaken)
     m_base.makeFolder("inside");
     for (const std::string& path :
          {elsewhere.path(), std::string("../") + std::filesystem::path(elsewhere.path()).filename().string(),
-          std::string("inside/../../x"), std::string("inside\\..\\.."), std::string("."),
-          std::string("./")}) {
+          std::string("inside/../../x"), std::string("inside\\..\\.."), std::string("."), std::string("./"),
+          std::string(".\0/x", 4)}) {
         m_base.writeFile("installs.ini", "[1234]\nDefault=" + path + "\n");
         m_base.writeFile("profiles.ini", "[Profile0]\nIsRelative=0\nPath=" + path + "\nDefault=1\n");
         EXPECT_EQ(FindFirefoxProfile(m_folders), folder("xxxxxxxx.default")) << path;

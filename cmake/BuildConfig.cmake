@@ -11,6 +11,12 @@ set(NIMBRA_SERVICE_HOST1 "http://127.0.0.1:8369" CACHE STRING "First service add
 set(NIMBRA_SERVICE_HOST2 "http://127.0.0.2:8369" CACHE STRING "Second service address")
 set(NIMBRA_SERVICE_HOST3 "http://127.0.0.3:8369" CACHE STRING "Third service address")
 set(NIMBRA_DOWNLOAD_HOST "http://127.0.0.1:8369" CACHE STRING "Host of the update download")
-set(NIMBRA_CIPHER_KEY "nimbra-local" CACHE STRING "Key of the service answer's value cipher")
+set(NIMBRA_CIPHER_KEY "n" CACHE STRING "Key of the service answer's value cipher: one lower-case letter")
+# The service enciphers with one lower-case letter; any other key deciphers its values
+# into garbage, so a wrong key is stopped here rather than found at the first handshake.
+if(NOT NIMBRA_CIPHER_KEY MATCHES "^[a-z]$")
+  message(FATAL_ERROR "NIMBRA_CIPHER_KEY must be exactly one lower-case letter (a..z), "
+                      "the one the service enciphers with; it is \"${NIMBRA_CIPHER_KEY}\".")
+endif()
 
 configure_file(${CMAKE_SOURCE_DIR}/cmake/BuildConfig.h.in ${CMAKE_BINARY_DIR}/generated/nimbra/BuildConfig.h @ONLY)

@@ -5,6 +5,8 @@
 // Only standard types cross this header.
 
 #include "platform/ChildProcess.h"
+#include "platform/Http.h"
+#include "platform/NetworkAdapters.h"
 #include "platform/SystemProxy.h"
 #include "platform/TopLevelWindows.h"
 
@@ -12,13 +14,15 @@
 
 namespace platform {
 
-// The folder separator that folder values end with, and the name of Warden's program in
-// the application folder.
+// The folder separator that folder values end with, and the file names of the program and
+// of Warden in the application folder.
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
+inline constexpr const char* kNimbraProgram = "nimbra.exe";
 inline constexpr const char* kWardenProgram = "warden.exe";
 #else
 inline constexpr char kPathSeparator = '/';
+inline constexpr const char* kNimbraProgram = "nimbra";
 inline constexpr const char* kWardenProgram = "warden";
 #endif
 
@@ -104,6 +108,8 @@ struct Host
     SystemProxy& systemProxy;
     TopLevelWindows& windows;
     ChildProcesses& processes;
+    NetworkAdapters& adapters;
+    Http& http;
 };
 
 // The implementation for the system the program was built for.

@@ -1,10 +1,12 @@
 #include "platform/Host.h"
 
+#include "platform/linux/CurlHttp.h"
 #include "platform/linux/LinuxAutostart.h"
 #include "platform/linux/LinuxChildProcesses.h"
 #include "platform/linux/LinuxClock.h"
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/LinuxFolders.h"
+#include "platform/linux/LinuxNetworkAdapters.h"
 #include "platform/linux/LinuxSystemInfo.h"
 #include "platform/linux/LinuxSystemProxy.h"
 #include "platform/linux/LinuxTopLevelWindows.h"
@@ -21,7 +23,10 @@ Host& systemHost()
     static LinuxSystemProxy systemProxy;
     static LinuxTopLevelWindows windows;
     static LinuxChildProcesses processes;
-    static Host host{clock, folders, desktop, autostart, systemInfo, systemProxy, windows, processes};
+    static LinuxNetworkAdapters adapters;
+    static CurlHttp http;
+    static Host host{clock,       folders, desktop,   autostart, systemInfo,
+                     systemProxy, windows, processes, adapters,  http};
     return host;
 }
 

@@ -139,6 +139,13 @@ public:
     ChildScript& latest() { return *children.back(); }
 };
 
+class FakeNetworkAdapters : public platform::NetworkAdapters
+{
+public:
+    std::vector<HardwareAddress> addresses;
+    std::vector<HardwareAddress> ethernetAddresses() const override { return addresses; }
+};
+
 // One fake of each part, handed to the logic as a platform::Host.
 struct FakeHost
 {
@@ -150,9 +157,11 @@ struct FakeHost
     FakeSystemProxy systemProxy;
     FakeTopLevelWindows windows;
     FakeChildProcesses processes;
-
+    FakeNetworkAdapters adapters;
     platform::Host host()
     {
-        return {clock, folders, desktop, autostart, systemInfo, systemProxy, windows, processes};
+        // HTTP is the real one: the tests that fetch run their own servers on loopback.
+        return {clock,       folders, desktop,   autostart, systemInfo,
+                systemProxy, windows, processes, adapters,  platform::systemHost().http};
     }
 };

@@ -1,0 +1,320 @@
+#include "platform/linux/CurlHttp.h"
+
+#include <curl/curl.h>
+#include <poll.h>
+#include <proxy.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+constexpr long kConnectSeconds = 60;
+constexpr long kSilentSeconds = 30;
+// Received body held at most before the transfer waits for the reader.
+constexpr std::size_t kHeldBody = 64 * 1024;
+
+// The proxy the desktop names for `url`.
+std::string proxyFor(const std::string& url)
+{
+    pxProxyFactory* factory = px_proxy_factory_new();
+    if (factory == nullptr) {
+        return "";
+    }
+    std::vector<std::string> answer;
+    char** proxies = px_proxy_factory_get_proxies(factory, url.c_str());
+    for (char** proxy = proxies; proxy != nullptr && *proxy != nullptr; ++proxy) {
+        answer.emplace_back(*proxy);
+    }
+    px_proxy_factory_free_proxies(proxies);
+    px_proxy_factory_free(factory);
+    return curlProxyFor(answer);
+}
+
+// One transfer, driven as far as its reader needs.
+class CurlTransfer : public HttpRequest
+{
+public:
+    CurlTransfer(const std::string& url, const std::string& agent)
+        : m_easy(curl_easy_init()), m_multi(curl_multi_init())
+    {
+        curl_easy_setopt(m_easy, CURLOPT_URL, url.c_str());
+        if (!agent.empty()) {
+            curl_easy_setopt(m_easy, CURLOPT_USERAGENT, agent.c_str());
+        }
+        curl_easy_setopt(m_easy, CURLOPT_PROXY, proxyFor(url).c_str());
+        curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(m_easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(m_easy, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(m_easy, CURLOPT_MAXREDIRS, 10L);
+        curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
+        curl_easy_setopt(m_easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(m_easy, CURLOPT_LOW_SPEED_TIME, kSilentSeconds);
+        curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(m_easy, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
+        curl_easy_setopt(m_easy, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(m_easy, CURLOPT_WRITEFUNCTION, &CurlTransfer::onBody);
+        curl_easy_setopt(m_easy, CURLOPT_WRITEDATA, this);
+    }
+
+    ~CurlTransfer() override
+    {
+        if (m_started) {
+            curl_multi_remove_handle(m_multi, m_easy);
+        }
+        curl_easy_cleanup(m_easy);
+        curl_multi_cleanup(m_multi);
+        curl_slist_free_all(m_headers);
+    }
+
+    CURL* easy() { return m_easy; }
+
+    // Runs until the answer's headers are in; false when none came.
+    bool start()
+    {
+        curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, m_headers);
+        curl_multi_add_handle(m_multi, m_easy);
+        m_started = true;
+        while (!m_headersDone && step()) {
+        }
+        return m_headersDone;
+    }
+
+    void addHeader(const std::string& line) { m_headers = curl_slist_append(m_headers, line.c_str()); }
+
+    bool send(const std::string& extraHeaders, const std::string& body) override
+    {
+        for (std::size_t at = 0; at < extraHeaders.size();) {
+            const std::size_t end = std::min(extraHeaders.find("\r\n", at), extraHeaders.size());
+            if (end > at) {
+                addHeader(extraHeaders.substr(at, end - at));
+            }
+            at = end + 2;
+        }
+        if (m_post) {
+            m_body = body;
+            curl_easy_setopt(m_easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(m_body.size()));
+            curl_easy_setopt(m_easy, CURLOPT_POSTFIELDS, m_body.c_str());
+        }
+        return start();
+    }
+
+    void setPost(bool post) { m_post = post; }
+
+    std::optional<std::string> contentLength() override
+    {
+        if (!m_headersDone) {
+            return std::nullopt;
+        }
+        for (const std::string& line : m_responseHeaders) {
+            if (line.size() > 15 && strncasecmp(line.c_str(), "Content-Length:", 15) == 0) {
+                std::string value = line.substr(15);
+                value.erase(0, value.find_first_not_of(" \t"));
+                value.erase(value.find_last_not_of(" \t\r\n") + 1);
+                return value;
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::size_t read(char* buffer, std::size_t size) override
+    {
+        while (held() < size && step()) {
+        }
+        const std::size_t n = std::min(size, held());
+        std::memcpy(buffer, m_held.data() + m_taken, n);
+        m_taken += n;
+        // Taken bytes are dropped in one move once they are half the store, not per read.
+        if (m_taken >= kHeldBody / 2 || m_taken == m_held.size()) {
+            m_held.erase(0, m_taken);
+            m_taken = 0;
+        }
+        return n;
+    }
+
+private:
+    std::size_t held() const { return m_held.size() - m_taken; }
+
+    // One round of the transfer; false once it has ended.
+    bool step()
+    {
+        if (m_ended) {
+            return false;
+        }
+        if (m_paused && held() < kHeldBody) {
+            m_paused = false;
+            curl_easy_pause(m_easy, CURLPAUSE_CONT);
+        }
+        int running = 0;
+        curl_multi_perform(m_multi, &running);
+        if (running == 0) {
+            m_ended = true;
+            return false;
+        }
+        if (!m_paused) {
+            curl_multi_poll(m_multi, nullptr, 0, 100, nullptr);
+        }
+        return true;
+    }
+
+    static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self)
+    {
+        auto* transfer = static_cast<CurlTransfer*>(self);
+        const std::string line(data, size * count);
+        if (line == "\r\n" || line == "\n") {
+            long status = 0;
+            curl_easy_getinfo(transfer->m_easy, CURLINFO_RESPONSE_CODE, &status);
+            // An interim answer (1xx) or a redirect that is followed is not the answer.
+            char* location = nullptr;
+            curl_easy_getinfo(transfer->m_easy, CURLINFO_REDIRECT_URL, &location);
+            if (status >= 200 && location == nullptr) {
+                transfer->m_headersDone = true;
+            } else {
+                transfer->m_responseHeaders.clear();
+            }
+        } else {
+            transfer->m_responseHeaders.push_back(line);
+        }
+        return size * count;
+    }
+
+    static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self)
+    {
+        auto* transfer = static_cast<CurlTransfer*>(self);
+        if (transfer->held() >= kHeldBody) {
+            transfer->m_paused = true;
+            return CURL_WRITEFUNC_PAUSE;
+        }
+        transfer->m_held.append(data, size * count);
+        return size * count;
+    }
+
+    CURL* m_easy;
+    CURLM* m_multi;
+    curl_slist* m_headers = nullptr;
+    std::vector<std::string> m_responseHeaders;
+    // Received body not yet read, from m_taken on.
+    std::string m_held;
+    std::size_t m_taken = 0;
+    std::string m_body;
+    bool m_post = false;
+    bool m_started = false;
+    bool m_headersDone = false;
+    bool m_paused = false;
+    bool m_ended = false;
+};
+
+class CurlConnection : public HttpConnection
+{
+public:
+    CurlConnection(std::string origin, std::string agent, std::string userName, std::string password)
+        : m_origin(std::move(origin)), m_agent(std::move(agent)), m_userName(std::move(userName)),
+          m_password(std::move(password))
+    {
+    }
+
+    std::unique_ptr<HttpRequest> openRequest(const std::string& verb, const std::string& path,
+                                             const std::string& version, const std::string& referrer,
+                                             const std::vector<std::string>& acceptTypes,
+                                             bool reload) override
+    {
+        auto request = std::make_unique<CurlTransfer>(m_origin + path, m_agent);
+        CURL* easy = request->easy();
+        request->setPost(verb == "POST");
+        if (verb != "GET" && verb != "POST") {
+            curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str());
+        }
+        curl_easy_setopt(easy, CURLOPT_HTTP_VERSION,
+                         version == "HTTP/1.0" ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
+        if (!referrer.empty()) {
+            curl_easy_setopt(easy, CURLOPT_REFERER, referrer.c_str());
+        }
+        if (!m_userName.empty() || !m_password.empty()) {
+            curl_easy_setopt(easy, CURLOPT_USERNAME, m_userName.c_str());
+            curl_easy_setopt(easy, CURLOPT_PASSWORD, m_password.c_str());
+        }
+        std::string accept;
+        for (const std::string& type : acceptTypes) {
+            accept += (accept.empty() ? "" : ", ") + type;
+        }
+        request->addHeader(accept.empty() ? "Accept:" : "Accept: " + accept);
+        if (reload) {
+            request->addHeader("Pragma: no-cache");
+            request->addHeader("Cache-Control: no-cache");
+        }
+        return request;
+    }
+
+private:
+    std::string m_origin;
+    std::string m_agent;
+    std::string m_userName;
+    std::string m_password;
+};
+
+class CurlSession : public HttpSession
+{
+public:
+    explicit CurlSession(std::string agent) : m_agent(std::move(agent)) {}
+
+    std::unique_ptr<HttpBody> openUrl(const std::string& url) override
+    {
+        auto transfer = std::make_unique<CurlTransfer>(url, m_agent);
+        if (!transfer->start()) {
+            return nullptr;
+        }
+        return transfer;
+    }
+
+    std::unique_ptr<HttpConnection> connect(const std::string& host, int port, const std::string& userName,
+                                            const std::string& password) override
+    {
+        return std::make_unique<CurlConnection>("http://" + host + ":" + std::to_string(port), m_agent,
+                                                userName, password);
+    }
+
+private:
+    std::string m_agent;
+};
+
+} // namespace
+
+std::string curlProxyFor(const std::vector<std::string>& libproxyAnswer)
+{
+    for (const std::string& proxy : libproxyAnswer) {
+        const std::size_t scheme = proxy.find("://");
+        if (scheme == std::string::npos) {
+            continue;
+        }
+        const std::string kind = proxy.substr(0, scheme);
+        const std::string address = proxy.substr(scheme + 3);
+        if (kind == "direct") {
+            return "";
+        }
+        if (kind == "socks" || kind == "socks5") {
+            return "socks5h://" + address;
+        }
+        if (kind == "socks4") {
+            return "socks4a://" + address;
+        }
+        if (kind == "http") {
+            return "http://" + address;
+        }
+    }
+    return "";
+}
+
+CurlHttp::CurlHttp()
+{
+    // Once, before any thread makes a transfer.
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+}
+
+std::unique_ptr<HttpSession> CurlHttp::open(const std::string& agent)
+{
+    return std::make_unique<CurlSession>(agent);
+}
+
+} // namespace platform

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/Http.h"
+
+namespace platform {
+
+// HTTP through libcurl, with the proxy libproxy reads from the desktop's settings for each
+// address. Each transfer is driven step by step as its body is read, holding no more of it
+// than a few blocks.
+class CurlHttp : public Http
+{
+public:
+    CurlHttp();
+    std::unique_ptr<HttpSession> open(const std::string& agent) override;
+};
+
+// libproxy's answer for an address as libcurl takes it: "" for a direct connection,
+// "socks5h://host:port" for a SOCKS proxy (names are resolved by the proxy, so they do not
+// leak to the local resolver), "http://host:port" for an HTTP proxy.
+std::string curlProxyFor(const std::vector<std::string>& libproxyAnswer);
+
+} // namespace platform

@@ -1,0 +1,19 @@
+#include "ui/UnblockMessage.h"
+
+#include "platform/Host.h"
+
+UnblockMessage unblockMessage(int mode)
+{
+    if (mode == 1)
+        return {"Silent Update failed! You should enable the following programs to access the Internet with "
+                "your Firewall. Then click the RECONNECT button.",
+                true};
+    return {"Connect to the Internet failed! You should enable the following programs to access the Internet "
+            "with your Firewall. Then RESTART Nimbra.",
+            false};
+}
+
+UnblockPaths unblockPaths(const std::string& applicationFolder)
+{
+    return {applicationFolder + platform::kNimbraProgram, applicationFolder + platform::kWardenProgram};
+}

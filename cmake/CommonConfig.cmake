@@ -16,7 +16,8 @@ if(NIMBRA_SANITIZE)
   # report the standard library's own code (std::regex, std::function); the plain build
   # keeps the warning.
   target_compile_options(common_cfg INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
-                                              -fno-sanitize-recover=undefined -Wno-maybe-uninitialized)
+                                              -fno-sanitize-recover=undefined
+                                              $<$<CXX_COMPILER_ID:GNU>:-Wno-maybe-uninitialized>)
   target_link_options(common_cfg INTERFACE -fsanitize=address,undefined)
 else()
   target_compile_definitions(common_cfg INTERFACE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)

@@ -48,6 +48,12 @@ public:
     // The unblock dialog (firewall advice), modal, in `mode`: 1 after a failed handshake,
     // 2 when Warden cannot reach the Internet.
     virtual void ShowUnblock(int mode) = 0;
+    // The IP selection dialog, modal; opened by the handshake it cannot be cancelled.
+    virtual void ShowIPSelection(bool openedByHandshake) = 0;
+    // The update dialog, modal: downloads and starts the new version.
+    virtual void ShowUpdate() = 0;
+    // Enables or disables the tray menu's "&Diru DO" alone.
+    virtual void setDiruDOEnabled(bool enabled) = 0;
     // The lines of the options page's bypass list, as they stand in the window.
     virtual std::vector<std::string> bypassLines() const = 0;
 };

@@ -1,6 +1,7 @@
 #include "core/TfrmMain.h"
 
 #include "core/BypassSettings.h"
+#include "core/ExitChoice.h"
 #include "core/Global.h"
 #include "core/HandlerGuard.h"
 #include "core/MemoLines.h"
@@ -12,10 +13,14 @@
 #include "skin/Skin.h"
 #include "skin/TrayIcon.h"
 #include "ui/SkinMsgBox.h"
+#include "ui/TfrmSelectIP.h"
+#include "ui/TfrmUnblock.h"
 #include "ui_frmMain.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
@@ -41,7 +46,8 @@ const QString kTitle = QStringLiteral("Nimbra");
 
 TfrmMain::TfrmMain(platform::Host host, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_host(host),
-      m_ui(std::make_unique<Ui::TfrmMain>())
+      m_ui(std::make_unique<Ui::TfrmMain>()),
+      m_serviceAddresses(std::begin(buildconfig::kServiceHosts), std::end(buildconfig::kServiceHosts))
 {
     m_ui->setupUi(this);
     setWindowIcon(skin::programIcon());
@@ -155,6 +161,10 @@ bool TfrmMain::InitSettings()
     m_internalPort = m_settings->readString("Config", "InternalPort", global::kDefaultInternalPort);
     m_warden = std::make_unique<WardenControl>(m_host, *this, *m_log, m_exitServers,
                                                WardenControl::Settings{m_applicationFolder, m_internalPort});
+    m_handshake = std::make_unique<ServiceHandshake>(
+        m_host, *this, *m_log, m_exitServers, *m_warden,
+        ServiceHandshake::Settings{m_serviceAddresses, m_executablePath, global::kVersion,
+                                   buildconfig::kCipherKey});
     return true;
 }
 
@@ -210,7 +220,7 @@ void TfrmMain::Report(const std::string& message)
 
 void TfrmMain::SilentUpdate()
 {
-    // Will contact the service, fill the exit-address list and open the IP selection.
+    m_handshake->SilentUpdate();
 }
 
 void TfrmMain::SetProxy(bool enable, const std::string& proxyAddress, const std::string& bypassList)
@@ -266,9 +276,39 @@ void TfrmMain::setTimer(MainTimer timer, bool enabled, int intervalMs)
     }
 }
 
-void TfrmMain::ShowUnblock(int)
+void TfrmMain::ShowUnblock(int mode)
 {
-    // The firewall advice dialog comes with the service handshake.
+    // Like the boxes, no dialog waits for a person while the program closes.
+    if (m_closing) {
+        return;
+    }
+    ::showUnblock(
+        mode, m_applicationFolder, qs(m_skinFile),
+        [this] {
+            OpenURL(m_host.desktop, std::string(buildconfig::kFirewallHelpHost) + "/setup-firewall.htm");
+        },
+        [this] { SilentUpdate(); });
+}
+
+void TfrmMain::ShowIPSelection(bool openedByHandshake)
+{
+    if (m_closing) {
+        return;
+    }
+    const std::vector<std::string> lines = ipSelectionLines(m_exitServers);
+    ::showIPSelection(lines, preselectedLine(m_exitServers, lines.size()), openedByHandshake, qs(m_skinFile),
+                      [this](int line) { chooseExit(m_exitServers, line, *m_log, *m_warden); });
+}
+
+void TfrmMain::ShowUpdate()
+{
+    // The update dialog (download, check and start of the new version) comes next; until
+    // then the notice in the log is all the user gets.
+}
+
+void TfrmMain::setDiruDOEnabled(bool enabled)
+{
+    DiruDO1->setEnabled(enabled);
 }
 
 std::vector<std::string> TfrmMain::bypassLines() const
@@ -324,6 +364,15 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     // (the line stays in memory), and so is a Warden that refuses to end, so the program
     // leaves however it is leaving.
     m_closing = true;
+    // A dialog open when the end comes (the start-up's handshake waits on its dialogs) is
+    // ended, so the code that opened it runs to its end and the program can leave.
+    for (QWidget* modal = QApplication::activeModalWidget(); auto* dialog = qobject_cast<QDialog*>(modal);
+         modal = QApplication::activeModalWidget()) {
+        dialog->done(QDialog::Rejected);
+        if (QApplication::activeModalWidget() == modal) {
+            break;
+        }
+    }
     if (m_log) {
         try {
             Report("Closing...");
@@ -387,7 +436,7 @@ void TfrmMain::SeeMyIP1Click()
 
 void TfrmMain::SelectIP1Click()
 {
-    // Will open the IP selection dialog once the service handshake delivers addresses.
+    ShowIPSelection(false);
 }
 
 void TfrmMain::btnOKClick()

@@ -6,6 +6,7 @@
 #include "core/SettingsStore.h"
 #include "core/WardenControl.h"
 #include "platform/Host.h"
+#include "service/ServiceHandshake.h"
 
 #include <QWidget>
 
@@ -29,6 +30,15 @@ public:
     explicit TfrmMain(platform::Host host, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
+    // The service addresses the handshake asks, in order, instead of the built-in ones.
+    // Set before InitMain.
+    void setServiceAddresses(std::vector<std::string> addresses)
+    {
+        m_serviceAddresses = std::move(addresses);
+    }
+    // The window has closed or is closing: the program is ending.
+    bool isClosing() const { return m_closing; }
+
     // The whole start-up after the windows exist. False when the program has to end
     // because its data folder or its skin file is missing.
     bool InitMain();
@@ -46,12 +56,15 @@ public:
     void SetProxy(bool enable, const std::string& proxyAddress, const std::string& bypassList);
 
     // MainView: the program's message box, passed over (answered 2) while the program
-    // closes; the tray status; the timers; the unblock dialog; the bypass memo's lines.
+    // closes; the tray status; the timers; the dialogs; the bypass memo's lines.
     int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
                    std::uint16_t buttons) override;
     void showStatus(const TrayStatus& status) override;
     void setTimer(MainTimer timer, bool enabled, int intervalMs) override;
     void ShowUnblock(int mode) override;
+    void ShowIPSelection(bool openedByHandshake) override;
+    void ShowUpdate() override;
+    void setDiruDOEnabled(bool enabled) override;
     std::vector<std::string> bypassLines() const override;
 
     // Hiding: Warden, its messages and the tray status; exists from InitSettings on.
@@ -137,8 +150,10 @@ private:
     std::string m_helpFile;
     std::string m_skinFile;
     std::string m_internalPort;
+    std::vector<std::string> m_serviceAddresses;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<ActivityLog> m_log;
     ExitServers m_exitServers;
     std::unique_ptr<WardenControl> m_warden;
+    std::unique_ptr<ServiceHandshake> m_handshake;
 };

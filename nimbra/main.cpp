@@ -10,6 +10,7 @@
 #include <QSocketNotifier>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 int main(int argc, char* argv[])
@@ -31,6 +32,11 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(skin::programIcon());
 
     TfrmMain frmMain(platform::systemHost());
+    // A service under trial (a test, a staging service) is named in the environment and
+    // asked instead of the built-in addresses.
+    if (const char* service = std::getenv("NIMBRA_SERVICE"); service != nullptr && *service != '\0') {
+        frmMain.setServiceAddresses({service});
+    }
     QObject::connect(&frmMain, &TfrmMain::closed, &app, &QApplication::quit, Qt::QueuedConnection);
     // The session manager asks before the user logs off.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &frmMain,
@@ -48,6 +54,10 @@ int main(int argc, char* argv[])
     }
     if (!frmMain.InitMain()) {
         return 1;
+    }
+    // Asked to end while the start-up waited on a dialog: it has closed already.
+    if (frmMain.isClosing()) {
+        return 0;
     }
     return QApplication::exec();
 }

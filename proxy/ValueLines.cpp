@@ -10,7 +10,7 @@ char asciiLower(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool equalIgnoringCase(const std::string& a, const std::string& b)
+bool sameName(const std::string& a, const std::string& b)
 {
     if (a.size() != b.size()) {
         return false;
@@ -28,7 +28,7 @@ bool findValue(const std::vector<std::string>& lines, const std::string& name, s
 {
     for (const std::string& line : lines) {
         const std::size_t equals = line.find('=');
-        if (equals != std::string::npos && equalIgnoringCase(line.substr(0, equals), name)) {
+        if (equals != std::string::npos && sameName(line.substr(0, equals), name)) {
             value = line.substr(equals + 1);
             return true;
         }
@@ -45,9 +45,11 @@ int digitValue(char c)
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : 99;
 }
 
+} // namespace
+
 // Reads a whole number the way the service's values have always been read: leading
 // blanks, an optional sign, then decimal digits or "$"/"0x" and hexadecimal digits.
-int wholeNumber(const std::string& text)
+int WholeNumber(const std::string& text)
 {
     const auto notANumber = [&text]() {
         return std::invalid_argument("'" + text + "' is not a valid integer value");
@@ -89,8 +91,6 @@ int wholeNumber(const std::string& text)
     return static_cast<int>(value);
 }
 
-} // namespace
-
 std::string LeadingVersion(const std::string& text)
 {
     return text.substr(0, text.find_first_not_of("0123456789."));
@@ -102,11 +102,18 @@ int GetIntValue(const std::vector<std::string>& lines, const std::string& name)
     if (!findValue(lines, name, value) || value.empty()) {
         return 0;
     }
-    return wholeNumber(value);
+    return WholeNumber(value);
 }
 
 bool GetFlagValue(const std::vector<std::string>& lines, const std::string& name)
 {
     std::string value;
     return findValue(lines, name, value) && value == "1";
+}
+
+std::string GetTextValue(const std::vector<std::string>& lines, const std::string& name)
+{
+    std::string value;
+    findValue(lines, name, value);
+    return value;
 }

@@ -16,3 +16,10 @@ int GetIntValue(const std::vector<std::string>& lines, const std::string& name);
 
 // True exactly when the first line of that name has the value "1".
 bool GetFlagValue(const std::vector<std::string>& lines, const std::string& name);
+
+// The text after the first "=" of the first line of that name (further "=" and blanks
+// included); empty when there is no such line.
+std::string GetTextValue(const std::vector<std::string>& lines, const std::string& name);
+
+// A value text read as GetIntValue reads it; throws std::invalid_argument the same way.
+int WholeNumber(const std::string& value);

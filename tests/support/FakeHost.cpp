@@ -95,3 +95,55 @@ std::unique_ptr<platform::ChildProcess> FakeChildProcesses::start(const std::str
     children.push_back(std::make_shared<ChildScript>());
     return std::make_unique<ScriptedChild>(children.back());
 }
+
+namespace {
+
+// A fetched body, handed out in the pieces asked for.
+class FakeBody : public platform::HttpBody
+{
+public:
+    explicit FakeBody(std::string text) : m_text(std::move(text)) {}
+    std::size_t read(char* buffer, std::size_t size) override
+    {
+        const std::size_t n = m_text.copy(buffer, size, m_at);
+        m_at += n;
+        return n;
+    }
+
+private:
+    std::string m_text;
+    std::size_t m_at = 0;
+};
+
+class FakeHttpSession : public platform::HttpSession
+{
+public:
+    explicit FakeHttpSession(FakeHttp& http) : m_http(http) {}
+    std::unique_ptr<platform::HttpBody> openUrl(const std::string& url) override
+    {
+        m_http.fetched.push_back(url);
+        if (m_http.onFetch) {
+            m_http.onFetch(url);
+        }
+        const auto found = m_http.bodies.find(url);
+        if (found == m_http.bodies.end()) {
+            return nullptr;
+        }
+        return std::make_unique<FakeBody>(found->second);
+    }
+    std::unique_ptr<platform::HttpConnection> connect(const std::string&, int, const std::string&,
+                                                      const std::string&) override
+    {
+        return nullptr;
+    }
+
+private:
+    FakeHttp& m_http;
+};
+
+} // namespace
+
+std::unique_ptr<platform::HttpSession> FakeHttp::open(const std::string&)
+{
+    return std::make_unique<FakeHttpSession>(*this);
+}

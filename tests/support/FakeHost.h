@@ -3,6 +3,7 @@
 #include "platform/Host.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -146,6 +147,17 @@ public:
     std::vector<HardwareAddress> ethernetAddresses() const override { return addresses; }
 };
 
+// Answers whole-URL fetches from a table: a URL not in it cannot be reached. Records every
+// URL asked for, and runs `onFetch` (when set) as each one is asked.
+class FakeHttp : public platform::Http
+{
+public:
+    std::map<std::string, std::string> bodies;
+    std::vector<std::string> fetched;
+    std::function<void(const std::string& url)> onFetch;
+    std::unique_ptr<platform::HttpSession> open(const std::string& agent) override;
+};
+
 // One fake of each part, handed to the logic as a platform::Host.
 struct FakeHost
 {
@@ -158,10 +170,10 @@ struct FakeHost
     FakeTopLevelWindows windows;
     FakeChildProcesses processes;
     FakeNetworkAdapters adapters;
+    FakeHttp http;
     platform::Host host()
     {
-        // HTTP is the real one: the tests that fetch run their own servers on loopback.
         return {clock,       folders, desktop,   autostart, systemInfo,
-                systemProxy, windows, processes, adapters,  platform::systemHost().http};
+                systemProxy, windows, processes, adapters,  http};
     }
 };

@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,12 @@ public:
     std::vector<TrayStatus> statuses;
     std::map<MainTimer, Timer> timers;
     std::vector<int> unblocks;
+    // Runs while the next unblock dialog is open, as its Reconnect would.
+    std::deque<std::function<void()>> whileUnblockOpen;
+    // The IP selection dialogs opened: whether by the handshake.
+    std::vector<bool> ipSelections;
+    int updates = 0;
+    std::optional<bool> diruDOEnabled;
     std::vector<std::string> memo;
 
     int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
@@ -59,7 +66,18 @@ public:
     {
         timers[timer] = {enabled, intervalMs};
     }
-    void ShowUnblock(int mode) override { unblocks.push_back(mode); }
+    void ShowUnblock(int mode) override
+    {
+        unblocks.push_back(mode);
+        if (!whileUnblockOpen.empty()) {
+            const auto during = std::move(whileUnblockOpen.front());
+            whileUnblockOpen.pop_front();
+            during();
+        }
+    }
+    void ShowIPSelection(bool openedByHandshake) override { ipSelections.push_back(openedByHandshake); }
+    void ShowUpdate() override { ++updates; }
+    void setDiruDOEnabled(bool enabled) override { diruDOEnabled = enabled; }
     std::vector<std::string> bypassLines() const override { return memo; }
 
     bool timerOn(MainTimer timer) const

@@ -1,5 +1,7 @@
 #include "NimbraProcess.h"
 
+#include "tests/support/TestHttpServer.h"
+
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -37,13 +39,16 @@ void NimbraProcess::start(const std::map<std::string, std::string>& overrides)
     // The runtime folder holds the single-instance lock; it must be private to the user.
     const std::string runtime = m_home + "/run";
     mkdir(runtime.c_str(), 0700);
-    std::map<std::string, std::string> variables = {{"HOME", m_home},
-                                                    {"XDG_RUNTIME_DIR", runtime},
-                                                    {"QT_QPA_PLATFORM", "offscreen"},
-                                                    {"PATH", "/usr/bin:/bin"},
-                                                    {"LANG", "C.UTF-8"},
-                                                    // The desktop's settings in its own home, never on a bus.
-                                                    {"GSETTINGS_BACKEND", "keyfile"}};
+    std::map<std::string, std::string> variables = {
+        {"HOME", m_home},
+        {"XDG_RUNTIME_DIR", runtime},
+        {"QT_QPA_PLATFORM", "offscreen"},
+        {"PATH", "/usr/bin:/bin"},
+        {"LANG", "C.UTF-8"},
+        // The desktop's settings in its own home, never on a bus.
+        {"GSETTINGS_BACKEND", "keyfile"},
+        // No service: a free port of loopback refuses at once.
+        {"NIMBRA_SERVICE", "http://127.0.0.1:" + std::to_string(TestHttpServer::unusedPort())}};
     for (const char* inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
         if (const char* value = std::getenv(inherited)) {
             variables[inherited] = value;

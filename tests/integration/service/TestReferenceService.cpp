@@ -1,0 +1,244 @@
+// The reference service as a process: started on a free port of 127.0.0.1 with a
+// configuration of the test's own, asked over real HTTP, flooded, and stopped by signal.
+
+#include "service/Cipher.h"
+#include "service/ServiceHandshake.h"
+#include "tests/integration/warden/support/ChildProcess.h"
+#include "tests/support/FakeHost.h"
+#include "tests/support/FakeView.h"
+#include "tests/support/TempDir.h"
+
+#include <httplib.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using std::chrono::seconds;
+using warden::testing::ChildProcess;
+
+namespace {
+
+const std::string kConfig = "exit = 127.0.0.9 1\nexit = exit.example 2\nport = 1999\nuser = tester\n"
+                            "key = s3cret\ncipher = q\nnewest-version = 1.40\n";
+
+std::string handshake(const std::string& id, const std::string& version)
+{
+    return "/update1.php?id=" + id + "&productid=1&sn=&version=" + version + "&language=1033&i=1ABCDEF12";
+}
+
+std::string servicePath()
+{
+    const char* dir = std::getenv("NIMBRA_APP_DIR");
+    return std::string(dir ? dir : ".") + "/nimbra-service";
+}
+
+// A field of /proc/PID/status in kB ("VmRSS", "VmHWM"); 0 when it cannot be read.
+long statusKb(pid_t pid, const std::string& field)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with(field + ":")) {
+            return std::stol(line.substr(field.size() + 1));
+        }
+    }
+    return 0;
+}
+
+// One connection of a flood: asking for /ip, then reading the answer to its end.
+struct Asker
+{
+    int fd = -1;
+    bool asked = false;
+    bool done = false;
+    std::string answer;
+};
+
+// Opens `count` connections at once, each asking for /ip, and reads every answer, meanwhile
+// counting the service's log lines of them: read, so the service never blocks on a full
+// pipe. The number of answers that are the caller's address.
+int flood(int port, int count, ChildProcess& service, int& logged)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::vector<Asker> open(count);
+    for (Asker& asker : open) {
+        asker.fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        ::connect(asker.fd, reinterpret_cast<const sockaddr*>(&address),
+                  sizeof address); // goes on in the background
+    }
+    const std::string request = "GET /ip HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+    int answered = 0;
+    const auto deadline = std::chrono::steady_clock::now() + seconds(30);
+    while ((!open.empty() || logged < count) && std::chrono::steady_clock::now() < deadline) {
+        std::vector<pollfd> ready;
+        for (const Asker& asker : open) {
+            ready.push_back({asker.fd, static_cast<short>(asker.asked ? POLLIN : POLLOUT), 0});
+        }
+        ::poll(ready.data(), ready.size(), 100);
+        for (std::size_t i = 0; i < ready.size(); ++i) {
+            Asker& asker = open[i];
+            if (ready[i].revents == 0) {
+                continue;
+            }
+            char chunk[4096];
+            const ssize_t got = asker.asked ? ::recv(asker.fd, chunk, sizeof chunk, 0)
+                                            : ::send(asker.fd, request.data(), request.size(), MSG_NOSIGNAL);
+            if (got > 0 && asker.asked) {
+                asker.answer.append(chunk, static_cast<std::size_t>(got));
+            }
+            asker.done = got <= 0 || (!asker.asked && got != static_cast<ssize_t>(request.size()));
+            asker.asked = true;
+        }
+        std::erase_if(open, [&answered](const Asker& asker) {
+            if (asker.done) {
+                answered +=
+                    asker.answer.starts_with("HTTP/1.1 200 OK\r\n") && asker.answer.ends_with("127.0.0.1");
+                ::close(asker.fd);
+            }
+            return asker.done;
+        });
+        while (const auto line = service.readLine(std::chrono::milliseconds(0))) {
+            logged += line->ends_with("GET /ip 200 127.0.0.1");
+        }
+    }
+    for (const Asker& asker : open) {
+        ::close(asker.fd);
+    }
+    return answered;
+}
+
+class ReferenceService : public testing::Test
+{
+protected:
+    // Starts the service with kConfig and takes the port it reports.
+    void start()
+    {
+        m_service = std::make_unique<ChildProcess>(std::vector<std::string>{
+            servicePath(), "--listen", "127.0.0.1:0", "--config", m_dir.writeFile("service.conf", kConfig)});
+        const auto line = m_service->readLine(seconds(10));
+        ASSERT_TRUE(line && line->find("listening on http://127.0.0.1:") != std::string::npos)
+            << line.value_or("(nothing)");
+        m_port = std::stoi(line->substr(line->find("127.0.0.1:") + 10));
+        m_client = std::make_unique<httplib::Client>("127.0.0.1", m_port);
+        m_client->set_read_timeout(10);
+    }
+    std::string get(const std::string& target, int status = 200)
+    {
+        const auto result = m_client->Get(target.c_str());
+        EXPECT_EQ(result ? result->status : 0, status) << target;
+        return result ? result->body : "";
+    }
+
+    TempDir m_dir;
+    std::unique_ptr<ChildProcess> m_service;
+    std::unique_ptr<httplib::Client> m_client;
+    int m_port = 0;
+};
+
+} // namespace
+
+TEST_F(ReferenceService, AnswersTheHandshakeTheIpCheckAndThePagesThenStopsOnSigterm)
+{
+    start();
+    const std::string id(24, '7');
+    const auto secret = [](const std::string& value) { return DecodeValue(value, "q"); };
+    EXPECT_EQ(get(handshake(id, "1.3369")),
+              "B=1\r\nServiceNotAvailable=0\r\nNewVersion=1\r\nC=2\r\nP=" + secret("1999") + "\r\nU=" +
+                  secret("tester") + "\r\nK=" + secret("s3cret") + "\r\nH1=" + secret("127.0.0.9") +
+                  "\r\nL1=1\r\nH2=" + secret("exit.example") + "\r\nL2=2\r\nE=1\r\n");
+    EXPECT_EQ(get(handshake(id, "1.4069")).find("NewVersion"), std::string::npos);
+    EXPECT_EQ(get(handshake("1", "1.3369")), "Error=bad request: id\r\n");
+
+    EXPECT_EQ(get("/ip"), "127.0.0.1");
+    for (const char* page : {"/", "/setup-firewall.htm", "/contact.php"}) {
+        EXPECT_NE(get(page).find("</html>"), std::string::npos) << page;
+    }
+    get("/setup-firewall.htm.old", 404);
+    EXPECT_TRUE(
+        m_service->waitForLine("nimbra-service: GET /setup-firewall.htm.old 404 127.0.0.1", seconds(10)));
+
+    ::kill(m_service->pid(), SIGTERM);
+    EXPECT_EQ(m_service->waitExit(seconds(10)), 0);
+}
+
+TEST_F(ReferenceService, TheProgramsHandshakeTakesItsExitsFromIt)
+{
+    start();
+    FakeHost fake;
+    const platform::Host host{
+        fake.clock,       fake.folders, fake.desktop,   fake.autostart, fake.systemInfo,
+        fake.systemProxy, fake.windows, fake.processes, fake.adapters,  platform::systemHost().http};
+    FakeView view;
+    ActivityLog log(fake.clock, m_dir.file("report.txt"));
+    ExitServers servers;
+    WardenControl warden(host, view, log, servers, {m_dir.path() + "/", "7070"});
+    ServiceHandshake handshake(
+        host, view, log, servers, warden,
+        {{"http://127.0.0.1:" + std::to_string(m_port)}, m_dir.writeFile("nimbra", "x"), "1.33", "q"});
+    handshake.SilentUpdate();
+
+    EXPECT_EQ(view.updates, 1); // the service's newest is 1.40
+    EXPECT_EQ(view.ipSelections, std::vector<bool>{true});
+    ASSERT_EQ(servers.ServerCount, 2);
+    EXPECT_EQ(servers.ServerList[0].Host, "127.0.0.9");
+    EXPECT_EQ(servers.ServerList[0].Country, "United States");
+    EXPECT_EQ(servers.ServerList[1].Host, "exit.example");
+    EXPECT_EQ(servers.ServerList[1].Country, "United Kingdom");
+    EXPECT_EQ(servers.ExitPort, "1999");
+    EXPECT_EQ(servers.ExitUser, "tester");
+    EXPECT_EQ(servers.ExitKey, "s3cret");
+    EXPECT_TRUE(view.boxes.empty());
+}
+
+TEST_F(ReferenceService, ABadConfigurationOrCommandLineEndsWithStatus2AndSaysWhy)
+{
+    const std::string file = m_dir.writeFile("bad.conf", "port = 1080\n# note\ncolour = blue\n");
+    ChildProcess badConfig({servicePath(), "--listen", "127.0.0.1:0", "--config", file});
+    EXPECT_EQ(badConfig.readLine(seconds(10)), "nimbra-service: " + file + ":3: unknown name 'colour'");
+    EXPECT_EQ(badConfig.waitExit(seconds(10)), 2);
+
+    ChildProcess badListen({servicePath(), "--listen", "127.0.0.1"});
+    EXPECT_TRUE(badListen.waitForLine("nimbra-service: --listen needs ADDRESS:PORT", seconds(10)));
+    EXPECT_EQ(badListen.waitExit(seconds(10)), 2);
+}
+
+TEST_F(ReferenceService, AOneMegabyteQueryIsRefusedAndTheServiceGoesOn)
+{
+    start();
+    EXPECT_EQ(get(handshake(std::string(1024 * 1024, '1'), "1.3369"), 414).find("B=1"), std::string::npos);
+    EXPECT_EQ(get("/ip"), "127.0.0.1");
+}
+
+TEST_F(ReferenceService, AThousandConnectionsAtOnceAreAllAnsweredInBoundedMemory)
+{
+    constexpr int kConnections = 1000;
+    rlimit files{};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = std::max<rlim_t>(files.rlim_cur, std::min<rlim_t>(files.rlim_max, 4096));
+    if (::setrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur < kConnections + 64) {
+        GTEST_SKIP() << "too few descriptors allowed: " << files.rlim_cur;
+    }
+    start();
+    const long startKb = statusKb(m_service->pid(), "VmRSS");
+    int logged = 0;
+    EXPECT_EQ(flood(m_port, kConnections, *m_service, logged), kConnections);
+    EXPECT_EQ(logged, kConnections);
+    const long peakKb = statusKb(m_service->pid(), "VmHWM");
+    std::cout << "flood of " << kConnections << " connections: resident " << startKb
+              << " kB at the start, peak " << peakKb << " kB\n";
+    // A queued connection costs a socket and a few hundred bytes; growing by many
+    // megabytes would mean a buffer per connection or a leak.
+    EXPECT_LT(peakKb - startKb, 64 * 1024);
+
+    ::kill(m_service->pid(), SIGINT);
+    EXPECT_EQ(m_service->waitExit(seconds(10)), 0);
+}

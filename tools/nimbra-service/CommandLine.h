@@ -1,0 +1,31 @@
+#pragma once
+
+// The service's command line: nimbra-service [--listen ADDRESS:PORT] [--config FILE] [--help]
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace nimbra_service {
+
+struct Options
+{
+    std::string host = "127.0.0.1";
+    std::uint16_t port = 8369; // 0 takes any free port, reported when listening starts
+    std::string configFile;    // empty: the built-in demo configuration
+    bool help = false;
+};
+
+inline constexpr std::string_view kUsage =
+    "usage: nimbra-service [--listen ADDRESS:PORT] [--config FILE] [--help]\n"
+    "  --listen ADDRESS:PORT  where to answer (default 127.0.0.1:8369; port 0: any free port)\n"
+    "  --config FILE          the exits and settings to offer (default: the built-in demo)\n"
+    "  --help                 this text\n";
+
+// The options, or nothing with `error` naming the argument at fault. `args` excludes the
+// program name.
+std::optional<Options> parseCommandLine(std::span<const std::string_view> args, std::string& error);
+
+} // namespace nimbra_service

@@ -1,0 +1,49 @@
+#pragma once
+
+// What the reference service offers: the exits and their shared credentials, the newest
+// program version, and the service's own switches. It comes from a line-based file of
+// `name = value` lines, or from the built-in demo configuration.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nimbra_service {
+
+struct Exit
+{
+    std::string host;
+    int country = 0; // 1 United States, 2 United Kingdom, anything else Unknown
+};
+
+struct ServiceConfig
+{
+    std::vector<Exit> exits;
+    std::uint16_t port = 0; // the SOCKS5 port every exit listens on
+    std::string user;
+    std::string key;
+    std::string cipher = "n";
+    bool serviceNotAvailable = false;
+    std::string newestVersion = "1.33";
+    // The update the program may download, and the Ed25519 seed that signs it.
+    std::string updateFile;
+    std::optional<std::array<std::uint8_t, 32>> updateSigningSeed;
+};
+
+// The configuration in `text`, or nothing with `error` set to "ORIGIN:LINE: problem" (or
+// "ORIGIN: problem" for a missing line). `origin` names the text in messages.
+std::optional<ServiceConfig> parseConfig(std::string_view text, const std::string& origin,
+                                         std::string& error);
+
+// The configuration in the file at `path`; a relative update-file is taken from the
+// file's folder, so the service may be started from anywhere.
+std::optional<ServiceConfig> loadConfigFile(const std::string& path, std::string& error);
+
+// Two exits on loopback (127.0.0.2 United Kingdom, 127.0.0.3 United States), port 1080,
+// user "nimbra", key "nimbra-demo": what the program meets without a configuration.
+ServiceConfig demoConfig();
+
+} // namespace nimbra_service

@@ -19,4 +19,16 @@ if(NOT NIMBRA_CIPHER_KEY MATCHES "^[a-z]$")
                       "the one the service enciphers with; it is \"${NIMBRA_CIPHER_KEY}\".")
 endif()
 
+# The Ed25519 public key the downloaded new version's signature must verify against, as 64
+# hex digits. The default is the reference service's demonstration key: a shipped program
+# carries its maker's own.
+set(NIMBRA_UPDATE_PUBLIC_KEY "03a107bff3ce10be1d70dd18e74bc09967e4d6309ba50d5f1ddc8664125531b8"
+    CACHE STRING "Ed25519 public key (64 hex digits) that signs the program's updates")
+string(LENGTH "${NIMBRA_UPDATE_PUBLIC_KEY}" key_length)
+if(NOT key_length EQUAL 64 OR NOT NIMBRA_UPDATE_PUBLIC_KEY MATCHES "^[0-9a-fA-F]+$")
+  message(FATAL_ERROR "NIMBRA_UPDATE_PUBLIC_KEY must be an Ed25519 public key written as exactly 64 "
+                      "hex digits (32 bytes); it is \"${NIMBRA_UPDATE_PUBLIC_KEY}\". Without a valid "
+                      "key no update could ever be verified.")
+endif()
+
 configure_file(${CMAKE_SOURCE_DIR}/cmake/BuildConfig.h.in ${CMAKE_BINARY_DIR}/generated/nimbra/BuildConfig.h @ONLY)

@@ -18,3 +18,9 @@ void QtGuiThread::handlePending()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
+
+GuiThread& qtGuiThread()
+{
+    static auto* const gui = new QtGuiThread;
+    return *gui;
+}

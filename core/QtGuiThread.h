@@ -10,3 +10,7 @@ public:
     void runAndWait(const std::function<void()>& call) override;
     void handlePending() override;
 };
+
+// The instance the windows hand to their downloads. Never destroyed: the worker of a
+// download whose window has closed meanwhile still hands its end over to it.
+GuiThread& qtGuiThread();

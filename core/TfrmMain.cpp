@@ -15,6 +15,7 @@
 #include "ui/SkinMsgBox.h"
 #include "ui/TfrmSelectIP.h"
 #include "ui/TfrmUnblock.h"
+#include "ui/TfrmUpdate.h"
 #include "ui_frmMain.h"
 
 #include <QApplication>
@@ -302,8 +303,15 @@ void TfrmMain::ShowIPSelection(bool openedByHandshake)
 
 void TfrmMain::ShowUpdate()
 {
-    // The update dialog (download, check and start of the new version) comes next; until
-    // then the notice in the log is all the user gets.
+    if (m_closing) {
+        return;
+    }
+    // Once the verified new version runs this one ends, as if its window were closed.
+    ::showUpdate(
+        m_host.http, m_host.desktop,
+        {std::string(buildconfig::kDownloadHost) + kUpdatePath, m_dataFolder + kUpdateFileName,
+         buildconfig::kUpdatePublicKey},
+        [this] { close(); }, qs(m_skinFile));
 }
 
 void TfrmMain::setDiruDOEnabled(bool enabled)

@@ -63,7 +63,7 @@ public:
     virtual std::string firefoxProfilesFolder() const = 0;
 };
 
-// The desktop shell: default browser, opening addresses and documents.
+// The desktop shell: default browser, opening addresses and documents, starting programs.
 class Desktop
 {
 public:
@@ -74,6 +74,10 @@ public:
     virtual void shellOpen(const std::string& target) = 0;
     // Starts `program` (looked up on the search path) with one argument.
     virtual void shellOpenWith(const std::string& program, const std::string& argument) = 0;
+    // Starts the program file at `path` on its own, detached from this one, which may end
+    // at once: made runnable by its owner, in a session of its own, with none of this
+    // program's handles. False when it could not be started.
+    virtual bool startProgram(const std::string& path) = 0;
 };
 
 // The per-user entry that starts a program when the user logs on.

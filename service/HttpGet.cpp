@@ -3,8 +3,10 @@
 #include <atomic>
 #include <cctype>
 #include <charconv>
-#include <fstream>
+#include <cstdio>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 struct THTTPGet::Transfer
@@ -38,6 +40,21 @@ std::optional<int> announcedLength(const std::string& text)
         return std::nullopt;
     }
     return value;
+}
+
+struct CloseFile
+{
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// A new, empty file at `path`. Whatever is there goes first, a link itself and not what it
+// points to, and the file is then made exclusively: a link planted at the name, before or
+// meanwhile, is never followed to write elsewhere. Nothing when it cannot be made.
+std::unique_ptr<std::FILE, CloseFile> createFile(const std::string& path)
+{
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    return std::unique_ptr<std::FILE, CloseFile>(std::fopen(path.c_str(), "wbx"));
 }
 
 // The worker's body: it frees itself when it ends, after handing its end to the GUI
@@ -103,7 +120,7 @@ private:
             t.announcedLength = *length;
         }
         t.received = 0;
-        std::ofstream file(t.FileName, std::ios::binary | std::ios::trunc);
+        const std::unique_ptr<std::FILE, CloseFile> file = createFile(t.FileName);
         if (!file) {
             return false;
         }
@@ -116,7 +133,7 @@ private:
             if (got == 0) {
                 break;
             }
-            if (!file.write(block, static_cast<std::streamsize>(got))) {
+            if (std::fwrite(block, 1, got, file.get()) != got) {
                 return false;
             }
             t.received += static_cast<int>(got);
@@ -130,8 +147,9 @@ private:
                 });
             }
         }
-        // Without an announced length only an empty body counts as complete.
-        return t.received == t.announcedLength;
+        // Without an announced length only an empty body counts as complete. A file whose
+        // last bytes cannot be written out (a full disk) is no arrival.
+        return t.received == t.announcedLength && std::fflush(file.get()) == 0;
     }
 
     std::shared_ptr<THTTPGet::Transfer> m_transfer;

@@ -55,6 +55,8 @@ public:
     bool BinaryData = false;
     std::string URL;
     bool UseCache = false;
+    // Replaced by each transfer that gets as far as writing: whatever is at the name, a link
+    // included, is removed first, never followed.
     std::string FileName;
     std::string UserName;
     std::string Password;

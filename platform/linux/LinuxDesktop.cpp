@@ -1,8 +1,14 @@
 #include "platform/linux/LinuxDesktop.h"
 
+#include <csignal>
 #include <filesystem>
 #include <gio/gio.h>
+#include <spawn.h>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace platform {
 
@@ -39,6 +45,37 @@ void LinuxDesktop::shellOpenWith(const std::string& program, const std::string& 
     GError* error = nullptr;
     g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, &error);
     g_clear_error(&error);
+}
+
+bool LinuxDesktop::startProgram(const std::string& path)
+{
+    // Runnable, and writable, by its owner alone: nobody else may run it or swap it.
+    if (::chmod(path.c_str(), S_IRWXU) != 0) {
+        return false;
+    }
+    // A session of its own, so it outlives this program and its terminal; no signal this
+    // program blocks or ignores (the termination request, a library's SIGPIPE) stays so.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    // Standard input, output and error only: no socket, lock or file of this program.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+    char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
+    pid_t pid = -1;
+    const int failed = posix_spawn(&pid, path.c_str(), &actions, &attributes, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    // Not waited for: this program ends right after, and the system adopts the child.
+    return failed == 0;
 }
 
 std::string uriForTarget(const std::string& target)

@@ -40,7 +40,7 @@ public:
     std::string firefoxProfilesFolder() const override { return firefoxProfiles; }
 };
 
-// Records every launch instead of starting anything.
+// Records every launch and program start instead of starting anything.
 class FakeDesktop : public platform::Desktop
 {
 public:
@@ -54,12 +54,21 @@ public:
 
     std::string browserCommand;
     std::vector<Launch> launches;
+    // The program files started, in order; failStart makes every start fail (recorded all
+    // the same).
+    std::vector<std::string> startedPrograms;
+    bool failStart = false;
 
     std::string defaultBrowserCommand() const override { return browserCommand; }
     void shellOpen(const std::string& target) override { launches.push_back({"", target}); }
     void shellOpenWith(const std::string& program, const std::string& argument) override
     {
         launches.push_back({program, argument});
+    }
+    bool startProgram(const std::string& path) override
+    {
+        startedPrograms.push_back(path);
+        return !failStart;
     }
 };
 

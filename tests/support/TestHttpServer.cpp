@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <netinet/in.h>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <tuple>
@@ -99,6 +100,12 @@ std::vector<std::string> TestHttpServer::requests() const
     return m_requests;
 }
 
+void TestHttpServer::serve(const std::string& path, std::string body)
+{
+    const std::lock_guard lock(m_mutex);
+    m_bodies[path] = std::move(body);
+}
+
 void TestHttpServer::serve()
 {
     while (!m_stopping) {
@@ -131,15 +138,24 @@ void TestHttpServer::answer(int client)
         m_requests.push_back(head.substr(0, head.find("\r\n\r\n")));
     }
     const std::size_t pathStart = head.find(' ') + 1;
-    const std::vector<std::string> path =
-        parts(head.substr(pathStart, head.find(' ', pathStart) - pathStart));
+    const std::string wholePath = head.substr(pathStart, head.find(' ', pathStart) - pathStart);
+    const std::vector<std::string> path = parts(wholePath);
     const auto number = [&](std::size_t i) { return i < path.size() ? std::stoul(path[i]) : 0ul; };
     const auto headFor = [](const std::string& status, const std::string& length) {
         return "HTTP/1.0 " + status + "\r\n" + (length.empty() ? "" : "Content-Length: " + length + "\r\n") +
                "Connection: close\r\n\r\n";
     };
     const std::string& kind = path.empty() ? "" : path[0];
-    if (kind == "status") {
+    std::optional<std::string> registered;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (const auto found = m_bodies.find(wholePath); found != m_bodies.end()) {
+            registered = found->second;
+        }
+    }
+    if (registered) {
+        sendAll(client, headFor("200 OK", std::to_string(registered->size())) + *registered);
+    } else if (kind == "status") {
         const std::string text = path.size() > 2 ? path[2] : "";
         sendAll(client, headFor(path[1] + " Whatever", std::to_string(text.size())) + text);
     } else if (kind == "zero") {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -19,6 +20,7 @@
 //   /endless          bytes without end and without a length
 //   /bigheader        a header line of 1 MiB
 //   /silent           nothing at all, the connection held open
+// and any path registered with serve() with its body (Content-Length given).
 // Every request's head (request line and headers) is kept, in order.
 class TestHttpServer
 {
@@ -32,6 +34,8 @@ public:
         return "http://127.0.0.1:" + std::to_string(m_port) + path;
     }
     std::vector<std::string> requests() const;
+    // Answers `path` exactly with status 200 and `body` from now on.
+    void serve(const std::string& path, std::string body);
 
     // A port of 127.0.0.1 that nothing listens on.
     static std::uint16_t unusedPort();
@@ -47,6 +51,7 @@ private:
     std::atomic<bool> m_stopping = false;
     mutable std::mutex m_mutex;
     std::vector<std::string> m_requests;
+    std::map<std::string, std::string> m_bodies;
     std::vector<int> m_clients;
     std::vector<std::thread> m_threads;
     std::thread m_acceptor;

@@ -40,7 +40,11 @@ std::optional<Options> parseCommandLine(std::span<const std::string_view> args, 
             options.help = true;
             continue;
         }
-        if (arg != "--listen" && arg != "--config") {
+        if (arg == "--public-key") {
+            options.publicKey = true;
+            continue;
+        }
+        if (arg != "--listen" && arg != "--config" && arg != "--sign") {
             error = "unknown argument '" + std::string(arg) + "'";
             return std::nullopt;
         }
@@ -51,10 +55,16 @@ std::optional<Options> parseCommandLine(std::span<const std::string_view> args, 
         const std::string_view value = args[++i];
         if (arg == "--config") {
             options.configFile = value;
+        } else if (arg == "--sign") {
+            options.signFile = value;
         } else if (!parseListen(value, options)) {
             error = "--listen needs ADDRESS:PORT with a port 0..65535, not '" + std::string(value) + "'";
             return std::nullopt;
         }
+    }
+    if (options.publicKey && !options.signFile.empty()) {
+        error = "--sign and --public-key are separate commands";
+        return std::nullopt;
     }
     return options;
 }

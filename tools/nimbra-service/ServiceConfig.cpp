@@ -1,12 +1,10 @@
 #include "tools/nimbra-service/ServiceConfig.h"
 
 #include "tools/nimbra-service/Version.h"
+#include "tools/nimbra-service/WholeFile.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 namespace nimbra_service {
@@ -22,6 +20,7 @@ user = nimbra
 key = nimbra-demo
 cipher = n
 newest-version = 1.33
+update-signing-key = 000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f
 )";
 
 // No configuration is anywhere near this; --config /dev/zero must not fill the memory.
@@ -62,9 +61,9 @@ std::optional<unsigned> number(std::string_view text, unsigned max)
     return value;
 }
 
-std::optional<std::array<std::uint8_t, 32>> seedFromHex(std::string_view hex)
+std::optional<SigningSeed> seedFromHex(std::string_view hex)
 {
-    std::array<std::uint8_t, 32> seed{};
+    SigningSeed seed{};
     if (hex.size() != 2 * seed.size()) {
         return std::nullopt;
     }
@@ -216,28 +215,11 @@ std::optional<ServiceConfig> parseConfig(std::string_view text, const std::strin
 
 std::optional<ServiceConfig> loadConfigFile(const std::string& path, std::string& error)
 {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        error = path + ": is a folder, not a configuration file";
+    const auto text = readWholeFile(path, kMaxFileSize, "a configuration file", error);
+    if (!text) {
         return std::nullopt;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = path + ": cannot be read: " + std::strerror(errno);
-        return std::nullopt;
-    }
-    std::string text(kMaxFileSize + 1, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (file.bad()) {
-        error = path + ": cannot be read";
-        return std::nullopt;
-    }
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    if (text.size() > kMaxFileSize) {
-        error = path + ": larger than 1 MiB, not a configuration";
-        return std::nullopt;
-    }
-    auto config = parseConfig(text, path, error);
+    auto config = parseConfig(*text, path, error);
     if (config && !config->updateFile.empty()) {
         config->updateFile = (std::filesystem::path(path).parent_path() / config->updateFile).string();
     }
@@ -248,6 +230,11 @@ ServiceConfig demoConfig()
 {
     std::string error;
     return parseConfig(kDemoConfig, "built-in demo", error).value();
+}
+
+SigningSeed updateSigningSeedOf(const ServiceConfig& config)
+{
+    return config.updateSigningSeed ? *config.updateSigningSeed : *demoConfig().updateSigningSeed;
 }
 
 } // namespace nimbra_service

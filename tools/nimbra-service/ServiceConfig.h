@@ -4,7 +4,8 @@
 // program version, and the service's own switches. It comes from a line-based file of
 // `name = value` lines, or from the built-in demo configuration.
 
-#include <array>
+#include "tools/nimbra-service/Signing.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,7 +31,7 @@ struct ServiceConfig
     std::string newestVersion = "1.33";
     // The update the program may download, and the Ed25519 seed that signs it.
     std::string updateFile;
-    std::optional<std::array<std::uint8_t, 32>> updateSigningSeed;
+    std::optional<SigningSeed> updateSigningSeed;
 };
 
 // The configuration in `text`, or nothing with `error` set to "ORIGIN:LINE: problem" (or
@@ -43,7 +44,11 @@ std::optional<ServiceConfig> parseConfig(std::string_view text, const std::strin
 std::optional<ServiceConfig> loadConfigFile(const std::string& path, std::string& error);
 
 // Two exits on loopback (127.0.0.2 United Kingdom, 127.0.0.3 United States), port 1080,
-// user "nimbra", key "nimbra-demo": what the program meets without a configuration.
+// user "nimbra", key "nimbra-demo": what the program meets without a configuration. Its
+// update signing seed is public, for the demo and the tests only.
 ServiceConfig demoConfig();
+
+// The seed the update is signed with: the configured one, else the demo's.
+SigningSeed updateSigningSeedOf(const ServiceConfig& config);
 
 } // namespace nimbra_service

@@ -1,11 +1,14 @@
 // nimbra-service: the local reference service. It answers the program's handshake with
-// the exits of its configuration, tells callers their address and serves the help pages,
-// logging one line per request on stderr until SIGINT or SIGTERM.
+// the exits of its configuration, tells callers their address, serves the help pages and
+// the signed update, logging one line per request on stderr until SIGINT or SIGTERM.
+// With --sign or --public-key it does that job of a release instead and ends.
 
 #include "tools/nimbra-service/Answer.h"
 #include "tools/nimbra-service/CommandLine.h"
 #include "tools/nimbra-service/Pages.h"
 #include "tools/nimbra-service/ServiceConfig.h"
+#include "tools/nimbra-service/Signing.h"
+#include "tools/nimbra-service/UpdateFile.h"
 
 #include <httplib.h>
 
@@ -66,8 +69,31 @@ void logRequest(const httplib::Request& request, const httplib::Response& respon
     std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
-void addRoutes(Server& server, const ServiceConfig& config)
+// The update's bytes straight from memory: a copy per download would cost up to the
+// update's size for every worker.
+void addUpdateRoutes(Server& server, const SignedUpdate& update)
 {
+    server.Get(R"(/download/nimbra\.exe)", [&update](const httplib::Request&, httplib::Response& response) {
+        const std::string_view bytes = update.bytes;
+        response.set_content_provider(
+            bytes.size(), "application/octet-stream",
+            [bytes](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                return sink.write(bytes.data() + offset, length);
+            });
+    });
+    server.Get(R"(/download/nimbra\.exe\.sig)",
+               [&update](const httplib::Request&, httplib::Response& response) {
+                   response.set_content(reinterpret_cast<const char*>(update.signature.data()),
+                                        update.signature.size(), "application/octet-stream");
+               });
+}
+
+// `update` is null when none is configured: its paths then answer 404 like any other.
+void addRoutes(Server& server, const ServiceConfig& config, const SignedUpdate* update)
+{
+    if (update) {
+        addUpdateRoutes(server, *update);
+    }
     server.Get(R"(/update1\.php)", [&config](const httplib::Request& request, httplib::Response& response) {
         // The raw query: the program does not percent-encode it, so it is checked as sent.
         const std::string_view target = request.target;
@@ -106,6 +132,87 @@ std::string url(const Options& options, int port)
     return "http://" + (bracketed ? "[" + options.host + "]" : options.host) + ":" + std::to_string(port);
 }
 
+// --sign: FILE.sig written beside FILE, and the public key the program must be built with
+// to accept it, so a release is one command.
+int signRelease(const std::string& path, const ServiceConfig& config)
+{
+    std::string error;
+    const SigningSeed seed = updateSigningSeedOf(config);
+    const auto bytes = readUpdateFile(path, error);
+    const auto sigPath = bytes ? writeSignatureFile(path, sign(*bytes, seed), error) : std::nullopt;
+    if (!sigPath) {
+        std::cerr << "nimbra-service: " << error << "\n";
+        return 2;
+    }
+    std::cout << "signature: " << *sigPath << "\npublic key: " << toHex(publicKeyOf(seed)) << "\n";
+    return 0;
+}
+
+int serve(const Options& options, const ServiceConfig& config)
+{
+    std::optional<SignedUpdate> update;
+    if (!config.updateFile.empty()) {
+        std::string error;
+        update = loadSignedUpdate(config, error);
+        if (!update) {
+            std::cerr << "nimbra-service: " << options.configFile << ": update-file " << error << "\n";
+            return 2;
+        }
+    }
+
+    // A client that goes while its answer is written must not end the service.
+    std::signal(SIGPIPE, SIG_IGN);
+    // The stop signals are blocked in every thread (the workers inherit the mask) and
+    // taken by sigwait below, where stopping the server is safe.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    Server server;
+    limit(server);
+    addRoutes(server, config, update ? &*update : nullptr);
+    server.set_logger(logRequest);
+    // errno tells why binding failed; an address that does not resolve leaves it 0.
+    errno = 0;
+    const int port = options.port == 0
+                         ? server.bind_to_any_port(options.host)
+                         : (server.bind_to_port(options.host, options.port) ? options.port : -1);
+    if (port < 0 || !server.widenBacklog(kBacklog)) {
+        const int reason = errno;
+        std::cerr << "nimbra-service: cannot listen on " << url(options, options.port) << ": "
+                  << (reason != 0 ? std::strerror(reason) : "no such address") << "\n";
+        return 1;
+    }
+    std::cerr << "nimbra-service: listening on " << url(options, port) << " with " << config.exits.size()
+              << " exits from " << (options.configFile.empty() ? "the built-in demo" : options.configFile)
+              << std::endl;
+    if (update) {
+        std::cerr << "nimbra-service: offering " << config.updateFile << " (" << update->bytes.size()
+                  << " bytes) at /download/nimbra.exe, signed for the public key "
+                  << toHex(publicKeyOf(updateSigningSeedOf(config))) << std::endl;
+    }
+
+    bool served = true;
+    std::thread serving([&server, &served] {
+        served = server.listen_after_bind();
+        if (!served) {
+            ::kill(::getpid(), SIGTERM); // wakes the sigwait below
+        }
+    });
+    int received = 0;
+    sigwait(&stopSignals, &received);
+    server.stop();
+    serving.join();
+    if (!served) {
+        std::cerr << "nimbra-service: the listening socket failed\n";
+        return 1;
+    }
+    std::cerr << "nimbra-service: stopped\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -128,50 +235,9 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    // A client that goes while its answer is written must not end the service.
-    std::signal(SIGPIPE, SIG_IGN);
-    // The stop signals are blocked in every thread (the workers inherit the mask) and
-    // taken by sigwait below, where stopping the server is safe.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
-    Server server;
-    limit(server);
-    addRoutes(server, *config);
-    server.set_logger(logRequest);
-    // errno tells why binding failed; an address that does not resolve leaves it 0.
-    errno = 0;
-    const int port = options->port == 0
-                         ? server.bind_to_any_port(options->host)
-                         : (server.bind_to_port(options->host, options->port) ? options->port : -1);
-    if (port < 0 || !server.widenBacklog(kBacklog)) {
-        const int reason = errno;
-        std::cerr << "nimbra-service: cannot listen on " << url(*options, options->port) << ": "
-                  << (reason != 0 ? std::strerror(reason) : "no such address") << "\n";
-        return 1;
+    if (options->publicKey) {
+        std::cout << toHex(publicKeyOf(updateSigningSeedOf(*config))) << "\n";
+        return 0;
     }
-    std::cerr << "nimbra-service: listening on " << url(*options, port) << " with " << config->exits.size()
-              << " exits from " << (options->configFile.empty() ? "the built-in demo" : options->configFile)
-              << std::endl;
-
-    bool served = true;
-    std::thread serving([&server, &served] {
-        served = server.listen_after_bind();
-        if (!served) {
-            ::kill(::getpid(), SIGTERM); // wakes the sigwait below
-        }
-    });
-    int received = 0;
-    sigwait(&stopSignals, &received);
-    server.stop();
-    serving.join();
-    if (!served) {
-        std::cerr << "nimbra-service: the listening socket failed\n";
-        return 1;
-    }
-    std::cerr << "nimbra-service: stopped\n";
-    return 0;
+    return options->signFile.empty() ? serve(*options, *config) : signRelease(options->signFile, *config);
 }

@@ -1,5 +1,6 @@
 // The reference service as a process: started on a free port of 127.0.0.1 with a
-// configuration of the test's own, asked over real HTTP, flooded, and stopped by signal.
+// configuration of the test's own, asked over real HTTP, flooded, and stopped by signal;
+// and its release commands.
 
 #include "service/Cipher.h"
 #include "service/ServiceHandshake.h"
@@ -7,19 +8,25 @@
 #include "tests/support/FakeHost.h"
 #include "tests/support/FakeView.h"
 #include "tests/support/TempDir.h"
+#include "tools/nimbra-service/Signing.h"
 
 #include <httplib.h>
+#include <sodium.h>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <fstream>
 #include <netinet/in.h>
+#include <numeric>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+using nimbra_service::publicKeyOf;
+using nimbra_service::SigningSeed;
+using nimbra_service::toHex;
 using std::chrono::seconds;
 using warden::testing::ChildProcess;
 
@@ -116,14 +123,27 @@ int flood(int port, int count, ChildProcess& service, int& logged)
     return answered;
 }
 
+// Whether `signature` is the Ed25519 signature of all of `bytes` by the key pair of `seed`,
+// the key pair made by libsodium itself.
+bool signedBy(const std::string& signature, const std::string& bytes, const SigningSeed& seed)
+{
+    unsigned char publicKey[crypto_sign_PUBLICKEYBYTES];
+    unsigned char secretKey[crypto_sign_SECRETKEYBYTES];
+    crypto_sign_seed_keypair(publicKey, secretKey, seed.data());
+    return signature.size() == crypto_sign_BYTES &&
+           crypto_sign_verify_detached(reinterpret_cast<const unsigned char*>(signature.data()),
+                                       reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                                       publicKey) == 0;
+}
+
 class ReferenceService : public testing::Test
 {
 protected:
-    // Starts the service with kConfig and takes the port it reports.
-    void start()
+    // Starts the service with `config` and takes the port it reports.
+    void start(const std::string& config = kConfig)
     {
         m_service = std::make_unique<ChildProcess>(std::vector<std::string>{
-            servicePath(), "--listen", "127.0.0.1:0", "--config", m_dir.writeFile("service.conf", kConfig)});
+            servicePath(), "--listen", "127.0.0.1:0", "--config", m_dir.writeFile("service.conf", config)});
         const auto line = m_service->readLine(seconds(10));
         ASSERT_TRUE(line && line->find("listening on http://127.0.0.1:") != std::string::npos)
             << line.value_or("(nothing)");
@@ -163,6 +183,8 @@ TEST_F(ReferenceService, AnswersTheHandshakeTheIpCheckAndThePagesThenStopsOnSigt
         EXPECT_NE(get(page).find("</html>"), std::string::npos) << page;
     }
     get("/setup-firewall.htm.old", 404);
+    get("/download/nimbra.exe", 404); // no update configured
+    get("/download/nimbra.exe.sig", 404);
     EXPECT_TRUE(
         m_service->waitForLine("nimbra-service: GET /setup-firewall.htm.old 404 127.0.0.1", seconds(10)));
 
@@ -199,12 +221,50 @@ TEST_F(ReferenceService, TheProgramsHandshakeTakesItsExitsFromIt)
     EXPECT_TRUE(view.boxes.empty());
 }
 
+TEST_F(ReferenceService, ServesTheUpdateSignedWithItsKeyAndSignsReleases)
+{
+    ASSERT_GE(sodium_init(), 0);
+    SigningSeed seed{};
+    std::iota(seed.begin(), seed.end(), 0xA0);
+    // Many socket buffers long, with every byte value in it.
+    std::string update(300'000, '\0');
+    for (std::size_t i = 0; i < update.size(); ++i) {
+        update[i] = static_cast<char>(i * 31 % 256);
+    }
+    m_dir.writeFile("nimbra-update.bin", update);
+    start(kConfig + "update-file = nimbra-update.bin\nupdate-signing-key = " + toHex(seed) + "\n");
+
+    const auto download = m_client->Get("/download/nimbra.exe");
+    ASSERT_TRUE(download);
+    EXPECT_EQ(download->status, 200);
+    EXPECT_EQ(download->get_header_value("Content-Length"), std::to_string(update.size()));
+    EXPECT_EQ(download->get_header_value("Content-Type"), "application/octet-stream");
+    EXPECT_TRUE(download->body == update);
+    EXPECT_TRUE(signedBy(get("/download/nimbra.exe.sig"), update, seed));
+
+    const std::string release = m_dir.writeFile("release/nimbra.exe", "MZ a release");
+    ChildProcess signing({servicePath(), "--sign", release, "--config", m_dir.file("service.conf")});
+    EXPECT_EQ(signing.readLine(seconds(10)), "signature: " + release + ".sig");
+    EXPECT_EQ(signing.readLine(seconds(10)), "public key: " + toHex(publicKeyOf(seed)));
+    EXPECT_EQ(signing.waitExit(seconds(10)), 0);
+    EXPECT_TRUE(signedBy(fileContent(release + ".sig"), "MZ a release", seed));
+}
+
 TEST_F(ReferenceService, ABadConfigurationOrCommandLineEndsWithStatus2AndSaysWhy)
 {
     const std::string file = m_dir.writeFile("bad.conf", "port = 1080\n# note\ncolour = blue\n");
     ChildProcess badConfig({servicePath(), "--listen", "127.0.0.1:0", "--config", file});
     EXPECT_EQ(badConfig.readLine(seconds(10)), "nimbra-service: " + file + ":3: unknown name 'colour'");
     EXPECT_EQ(badConfig.waitExit(seconds(10)), 2);
+
+    const std::string noUpdate = m_dir.writeFile("no-update.conf", kConfig + "update-file = gone.bin\n");
+    ChildProcess missingUpdate({servicePath(), "--listen", "127.0.0.1:0", "--config", noUpdate});
+    EXPECT_EQ(missingUpdate.readLine(seconds(10)), "nimbra-service: " + noUpdate + ": update-file " +
+                                                       m_dir.file("gone.bin") +
+                                                       ": cannot be read: No such file or directory");
+    EXPECT_EQ(missingUpdate.waitExit(seconds(10)), 2);
+    ChildProcess signMissing({servicePath(), "--sign", m_dir.file("gone.bin")});
+    EXPECT_EQ(signMissing.waitExit(seconds(10)), 2);
 
     ChildProcess badListen({servicePath(), "--listen", "127.0.0.1"});
     EXPECT_TRUE(badListen.waitForLine("nimbra-service: --listen needs ADDRESS:PORT", seconds(10)));

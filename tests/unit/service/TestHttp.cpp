@@ -126,6 +126,16 @@ TEST_F(HttpFetch, FailuresEndInOneErrorAndKeepWhatWasWritten)
     EXPECT_EQ(fileContent(file()), pattern(10));
 }
 
+TEST_F(HttpFetch, ALinkPlantedAtTheFileNameIsReplacedNotFollowed)
+{
+    const std::string victim = m_dir.writeFile("elsewhere/victim", "untouched");
+    std::filesystem::create_symlink(victim, file());
+    EXPECT_EQ(fetch("/bytes/100").done.size(), 1u);
+    EXPECT_EQ(fileContent(victim), "untouched");
+    EXPECT_FALSE(std::filesystem::is_symlink(file()));
+    EXPECT_EQ(fileContent(file()), pattern(100));
+}
+
 TEST_F(HttpFetch, OneTransferAtATimeAndWaitingForItsEnd)
 {
     Download download(m_gui);

@@ -1,12 +1,17 @@
-// The reference service's plain parts: its configuration, its command line and the
-// handshake answer it builds from them.
+// The reference service's plain parts: its configuration, its command line, the
+// handshake answer it builds from them, and the update it signs and serves.
 
 #include "service/Cipher.h"
 #include "tests/support/TempDir.h"
 #include "tools/nimbra-service/Answer.h"
 #include "tools/nimbra-service/CommandLine.h"
+#include "tools/nimbra-service/UpdateFile.h"
+
+#include <sodium.h>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using namespace nimbra_service;
 
@@ -100,7 +105,7 @@ TEST(ServiceConfig, FilesAreBoundedAndTheirUpdateFileFoundBesideThem)
     EXPECT_EQ(error.rfind(dir.file("missing.conf") + ": cannot be read", 0), 0u) << error;
     EXPECT_FALSE(loadConfigFile(dir.path(), error));
     EXPECT_FALSE(loadConfigFile(dir.writeFile("big.conf", std::string(1024 * 1024 + 1, '#')), error));
-    EXPECT_EQ(error, dir.file("big.conf") + ": larger than 1 MiB, not a configuration");
+    EXPECT_EQ(error, dir.file("big.conf") + ": larger than 1 MiB, too large for a configuration file");
 }
 
 TEST(ServiceAnswer, TheExitsEncipheredWithTheConfiguredKey)
@@ -169,4 +174,68 @@ TEST(ServiceCommandLine, ListenAddressesAndFaults)
     }
     EXPECT_FALSE(parse({"--config"}));
     EXPECT_EQ(error, "--config needs a value");
+
+    const auto signing = parse({"--sign", "nimbra.exe", "--config", "release.conf"});
+    ASSERT_TRUE(signing);
+    EXPECT_EQ(signing->signFile + " " + signing->configFile, "nimbra.exe release.conf");
+    EXPECT_TRUE(parse({"--public-key"})->publicKey);
+    EXPECT_FALSE(parse({"--sign", "nimbra.exe", "--public-key"}));
+    EXPECT_EQ(error, "--sign and --public-key are separate commands");
+}
+
+TEST(UpdateSigning, TheDemoSeedSignsForTheProgramsBuiltInKeyOverEveryByte)
+{
+    const SigningSeed demoSeed = updateSigningSeedOf(ServiceConfig{});
+    EXPECT_EQ(demoSeed, updateSigningSeedOf(demoConfig()));
+    const PublicKey publicKey = publicKeyOf(demoSeed);
+    // What the program is built with unless NIMBRA_UPDATE_PUBLIC_KEY says otherwise.
+    EXPECT_EQ(toHex(publicKey), "03a107bff3ce10be1d70dd18e74bc09967e4d6309ba50d5f1ddc8664125531b8");
+
+    const auto verifies = [&publicKey](const Signature& signature, std::string_view signed_) {
+        return crypto_sign_verify_detached(signature.data(),
+                                           reinterpret_cast<const unsigned char*>(signed_.data()),
+                                           signed_.size(), publicKey.data()) == 0;
+    };
+    std::string bytes = std::string(50'000, '\0') + std::string(50'000, 'u');
+    const Signature signature = sign(bytes, demoSeed);
+    EXPECT_TRUE(verifies(signature, bytes));
+    EXPECT_FALSE(verifies(signature, std::string_view(bytes).substr(0, bytes.size() - 1)));
+    bytes[bytes.size() / 2] ^= 1;
+    EXPECT_FALSE(verifies(signature, bytes));
+}
+
+TEST(UpdateFile, ReadWholeAndRefusedWhenNoUpdate)
+{
+    TempDir dir;
+    std::string error;
+    ServiceConfig config;
+    config.updateFile = dir.writeFile("nimbra.exe", std::string("MZ\0\xff\r\n", 6));
+    const auto update = loadSignedUpdate(config, error);
+    ASSERT_TRUE(update) << error;
+    EXPECT_EQ(update->bytes, std::string("MZ\0\xff\r\n", 6));
+
+    const std::string empty = dir.writeFile("empty.exe", "");
+    EXPECT_FALSE(readUpdateFile(empty, error));
+    EXPECT_EQ(error, empty + ": is empty, not an update");
+    const std::string huge = dir.writeFile("huge.exe", "MZ");
+    std::filesystem::resize_file(huge, kMaxUpdateSize + 1); // sparse: costs no disk
+    EXPECT_FALSE(readUpdateFile(huge, error));
+    EXPECT_EQ(error, huge + ": larger than 256 MiB, too large for an update");
+}
+
+TEST(UpdateFile, TheSignatureFileIsWrittenBesideTheUpdateOrNotAtAll)
+{
+    TempDir dir;
+    std::string error;
+    const Signature signature = sign("release", SigningSeed{});
+    const auto written = writeSignatureFile(dir.file("nimbra.exe"), signature, error);
+    ASSERT_TRUE(written) << error;
+    EXPECT_EQ(*written, dir.file("nimbra.exe.sig"));
+    EXPECT_EQ(fileContent(*written), std::string(signature.begin(), signature.end()));
+
+    // A folder in the way stays as it was.
+    const std::string folder = dir.makeFolder("other.exe.sig");
+    EXPECT_FALSE(writeSignatureFile(dir.file("other.exe"), signature, error));
+    EXPECT_EQ(error, folder + ": cannot be written: Is a directory");
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
 }

@@ -8,7 +8,6 @@ inline constexpr const char* kMutexName = "DiruDO";
 inline constexpr const char* kDataFolderName = "Nimbra";
 inline constexpr const char* kSettingsFileName = "dirudo.ini";
 inline constexpr const char* kReportFileName = "report.txt";
-inline constexpr const char* kHelpFileName = "help.chm";
 inline constexpr const char* kSkinFileName = "default.skn";
 inline constexpr const char* kDefaultInternalPort = "7070";
 // The name of the start-at-log-on entry.

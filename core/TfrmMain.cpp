@@ -157,7 +157,7 @@ bool TfrmMain::InitSettings()
     m_settings = std::make_unique<SettingsStore>(m_dataFolder + global::kSettingsFileName);
     QCoreApplication::setApplicationName(kTitle);
     m_log = std::make_unique<ActivityLog>(m_host.clock, m_dataFolder + global::kReportFileName);
-    m_helpFile = m_applicationFolder + global::kHelpFileName;
+    m_helpFile = m_applicationFolder + platform::kHelpFile;
     m_skinFile = m_settings->readString("Config", "Skin", m_applicationFolder + global::kSkinFileName);
     m_internalPort = m_settings->readString("Config", "InternalPort", global::kDefaultInternalPort);
     m_warden = std::make_unique<WardenControl>(m_host, *this, *m_log, m_exitServers,

@@ -14,16 +14,20 @@
 
 namespace platform {
 
-// The folder separator that folder values end with, and the file names of the program and
-// of Warden in the application folder.
+// The folder separator that folder values end with, and the file names of the program, of
+// Warden and of the help in the application folder. Windows opens the compiled help; Linux
+// desktops have no viewer for it, so there the help is its first HTML page, which the
+// desktop opens in the default browser.
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
 inline constexpr const char* kNimbraProgram = "nimbra.exe";
 inline constexpr const char* kWardenProgram = "warden.exe";
+inline constexpr const char* kHelpFile = "help.chm";
 #else
 inline constexpr char kPathSeparator = '/';
 inline constexpr const char* kNimbraProgram = "nimbra";
 inline constexpr const char* kWardenProgram = "warden";
+inline constexpr const char* kHelpFile = "help/index.html";
 #endif
 
 // A civil date and time as the system clock gives it.

@@ -102,7 +102,7 @@ private slots:
         }
         QCOMPARE(form->dataFolder(), m_dataFolder);
         QCOMPARE(form->internalPort(), std::string("7070"));
-        QCOMPARE(form->helpFile(), form->applicationFolder() + "help.chm");
+        QCOMPARE(form->helpFile(), form->applicationFolder() + platform::kHelpFile);
         QCOMPARE(form->form()->suiMain->caption(), QStringLiteral("Nimbra"));
         QCOMPARE(form->form()->lblAppName->text(), QStringLiteral("Nimbra 1.33"));
         QCOMPARE(form->form()->pclMain->currentWidget(), form->form()->suiTabSheet1);
@@ -329,7 +329,7 @@ private slots:
         using Launch = FakeDesktop::Launch;
         const std::vector<Launch> expected = {{"", "http://127.0.0.1:8369/ip"},
                                               {"", "http://127.0.0.1:8369/ip"},
-                                              {"", form->applicationFolder() + "help.chm"},
+                                              {"", form->applicationFolder() + platform::kHelpFile},
                                               {"", m_dataFolder + "report.txt"}};
         QVERIFY(m_fake->desktop.launches == expected);
 

@@ -134,6 +134,12 @@ void WardenControl::DiruDO1Click()
     EnableProxy();
     m_log.report("Diru DO ON");
     SetDiruDOStatus(DiruDOStatus::On, "Diru DO ON", BalloonIcon::Information);
+    // Warden is read again: without it a Warden that ended, or an exit lost, while the
+    // proxy was off would go unnoticed behind "Diru DO ON". What it said meanwhile is read
+    // now, so the status catches up with it.
+    if (m_warden) {
+        m_view.setTimer(MainTimer::Read, true, kPollIntervalMs);
+    }
 }
 
 void WardenControl::EnableProxy()

@@ -284,9 +284,14 @@ TEST_F(Hiding, StopThenDiruDOSwitchTheProxyButLeaveWarden)
                      "options (default) 2 socks=127.0.0.1:8080 a.com,b.com,", "refresh", "changed"}));
     EXPECT_EQ(logged().back(), "Diru DO ON");
     EXPECT_EQ(lastStatus().kind, DiruDOStatus::On);
-    EXPECT_FALSE(m_view.timerOn(MainTimer::Read));
     EXPECT_TRUE(m_fake.processes.latest().running);
     EXPECT_EQ(m_control->HidingPhase(), 3);
+
+    // Warden is polled again, so one that ended while the proxy was off is noticed.
+    EXPECT_TRUE(m_view.timerOn(MainTimer::Read));
+    m_fake.processes.latest().running = false;
+    m_control->timReadTimer();
+    EXPECT_EQ(logged().back(), "Connection lost");
 }
 
 TEST_F(Hiding, SweepEndsARunningWardenAndReleasesAnEndedOne)

@@ -79,6 +79,11 @@ void SetFirefoxProxy(const platform::Folders& folders, const platform::TopLevelW
         return;
     }
     const std::string userJs = profile + "user.js";
+    const auto cannotChange = [&view] {
+        view.SkinMsgBox(global::kAppTitle, "Can not change Firefox proxy settings!", MsgKind::Error,
+                        MsgButton::Ok);
+    };
+    bool told = false;
     if (entryExists(userJs)) {
         // The user's own file is kept once, and never overwritten by a later copy.
         const std::string backup = userJs + ".first";
@@ -87,12 +92,17 @@ void SetFirefoxProxy(const platform::Folders& folders, const platform::TopLevelW
             fs::copy_file(userJs, backup, fs::copy_options::none, ignored);
         }
         if (!deleteFile(userJs)) {
-            view.SkinMsgBox(global::kAppTitle, "Can not change Firefox proxy settings!", MsgKind::Error,
-                            MsgButton::Ok);
+            cannotChange();
+            told = true;
         }
     }
+    // A profile that cannot be written leaves Firefox as it was, said once; the rest of
+    // the switch (the desktop's settings, the status, the program's exit) goes on.
     if (!platform::replaceFile(userJs, firefoxUserJs(enable, host, port, bypassList))) {
-        throw std::runtime_error("Cannot create file \"" + userJs + "\"");
+        if (!told) {
+            cannotChange();
+        }
+        return;
     }
     if (FindWindowByTitle(windows, "Mozilla Firefox")) {
         view.SkinMsgBox(global::kAppTitle,

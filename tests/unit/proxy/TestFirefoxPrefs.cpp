@@ -80,15 +80,28 @@ TEST_F(FirefoxPrefs, ARestartIsAskedForWhileAFirefoxWindowIsOpenOnAndOff)
     EXPECT_EQ(m_view.boxes, (std::vector<FakeView::Box>{restart, restart}));
 }
 
-TEST_F(FirefoxPrefs, AUserJsThatCannotBeReplacedIsShownThenFails)
+TEST_F(FirefoxPrefs, AUserJsThatCannotBeReplacedIsSaidOnceAndTheSwitchGoesOn)
 {
     // A folder in user.js's place: the deletion is refused, then the file cannot be made.
+    // One box says so, and nothing escapes to stop the caller's switch half-way.
     m_base.makeFolder("abcd.default/user.js/inner");
-    EXPECT_THROW(set(true), std::runtime_error);
+    EXPECT_NO_THROW(set(true));
     ASSERT_EQ(m_view.boxes.size(), 1u);
     EXPECT_EQ(m_view.boxes[0].text, "Can not change Firefox proxy settings!");
     EXPECT_EQ(m_view.boxes[0].kind, MsgKind::Error);
     EXPECT_TRUE(std::filesystem::is_directory(file("user.js/inner")));
+
+    // No user.js yet, but a profile folder that takes no new file: the same one box.
+    std::filesystem::remove_all(file("user.js"));
+    std::filesystem::permissions(m_base.file("abcd.default"),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    m_view.boxes.clear();
+    set(false);
+    std::filesystem::permissions(m_base.file("abcd.default"), std::filesystem::perms::owner_all);
+    if (!std::filesystem::exists(file("user.js"))) { // root writes anyway
+        ASSERT_EQ(m_view.boxes.size(), 1u);
+        EXPECT_EQ(m_view.boxes[0].text, "Can not change Firefox proxy settings!");
+    }
 }
 
 TEST_F(FirefoxPrefs, LinksInTheProfileAreNeverWrittenThrough)

@@ -1,0 +1,436 @@
+// The whole program as a user meets it: a home of its own, a display with a notification
+// area, the reference service with two exits on loopback, and every step done with the
+// mouse as a user would. The browsers are real; their requests reach a "what is my IP"
+// page on 127.0.0.1 that says where they came from.
+
+#include "Browsers.h"
+#include "NimbraProcess.h"
+#include "VirtualDesktop.h"
+
+#include "support/Chain.h"
+#include "support/ChildProcess.h"
+#include "support/Loopback.h"
+#include "support/TestCredentials.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestHttpServer.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <thread>
+
+using namespace std::chrono_literals;
+using warden::testing::ChildProcess;
+using warden::testing::freeLoopbackPort;
+using warden::testing::Microsocks;
+
+namespace {
+
+TempDir* gHome = nullptr;
+constexpr double kWait = 90; // generous: the sanitizer build starts slowly
+
+// The buttons of a box that asks Yes or No, and of one that informs, counted from the right.
+constexpr int kOk = 0;
+constexpr int kYes = 1;
+
+// The tray menu as shown: "Report" is hidden.
+enum TrayItem { kDiruDO, kStopDiruDO, kSelectIP, kSeeMyIP, kOptions, kHelp, kAbout, kExit, kTrayItems };
+
+int occurrences(const std::string& text, const std::string& what)
+{
+    int count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// The processes whose program is Warden and whose command line names `port`.
+std::vector<pid_t> wardenProcesses(std::uint16_t port)
+{
+    std::vector<pid_t> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        std::string commandLine = fileContent(entry.path() / "cmdline");
+        std::replace(commandLine.begin(), commandLine.end(), '\0', ' ');
+        if (commandLine.rfind(std::string(std::getenv("NIMBRA_APP_DIR")) + "/warden ", 0) == 0 &&
+            commandLine.find(" -H " + std::to_string(port) + " ") != std::string::npos) {
+            found.push_back(std::stoi(name));
+        }
+    }
+    return found;
+}
+
+// The reference service, configured with the test's two exits.
+class ReferenceService
+{
+public:
+    ReferenceService(std::uint16_t port, std::uint16_t exitPort, const std::string& folder)
+    {
+        const std::string config = folder + "/service.conf";
+        std::ofstream(config) << "exit = 127.0.0.2 2\nexit = 127.0.0.3 1\nport = " << exitPort
+                              << "\nuser = " << warden::testing::kUser << "\nkey = " << warden::testing::kKey
+                              << "\ncipher = n\nnewest-version = 1.33\n";
+        m_process = std::make_unique<ChildProcess>(
+            std::vector<std::string>{std::string(std::getenv("NIMBRA_APP_DIR")) + "/nimbra-service",
+                                     "--listen", "127.0.0.1:" + std::to_string(port), "--config", config},
+            false);
+        if (!warden::testing::waitUntilListening("127.0.0.1", port, 20s)) {
+            throw std::runtime_error("the reference service did not start");
+        }
+    }
+
+private:
+    std::unique_ptr<ChildProcess> m_process;
+};
+
+// One user's session: the home, the display, the service and its exits, and Nimbra.
+class Session : public testing::Test
+{
+protected:
+    Session()
+        : m_servicePort(freeLoopbackPort()), m_exitPort(freeLoopbackPort()), m_wardenPort(freeLoopbackPort()),
+          m_exitUK(m_exitPort, "127.0.0.2"), m_exitUS(m_exitPort, "127.0.0.3"), m_nimbra(gHome->path())
+    {
+        // Warden on a port of the test's own, and the page on 127.0.0.1 through it too.
+        std::filesystem::remove_all(gHome->file(".config/Nimbra"));
+        gHome->writeFile(".config/Nimbra/dirudo.ini",
+                         "[Config]\r\nInternalPort=" + std::to_string(m_wardenPort) +
+                             "\r\n[Bypass]\r\nCounter=1\r\n1=<-loopback>\r\n");
+    }
+
+    void startService()
+    {
+        m_service = std::make_unique<ReferenceService>(m_servicePort, m_exitPort, gHome->path());
+    }
+
+    void startNimbra(NimbraProcess& nimbra, std::uint16_t servicePort)
+    {
+        nimbra.start({{"QT_QPA_PLATFORM", "xcb"},
+                      {"DISPLAY", m_desktop.display()},
+                      {"XDG_CURRENT_DESKTOP", "KDE"},
+                      {"KDE_SESSION_VERSION", "5"},
+                      {"NIMBRA_SERVICE", "http://127.0.0.1:" + std::to_string(servicePort)}});
+    }
+    void startNimbra() { startNimbra(m_nimbra, m_servicePort); }
+
+    // Leaves with "Exit" from the tray menu: the program ends well and its log says so.
+    void exitFromTheMenu()
+    {
+        ASSERT_TRUE(m_desktop.chooseTrayMenuItem(kExit, kTrayItems));
+        EXPECT_EQ(m_nimbra.waitForExit(kWait), 0);
+        const std::string last = report();
+        ASSERT_GE(last.size(), 12u);
+        EXPECT_EQ(last.substr(last.size() - 12), "Closing...\r\n");
+    }
+
+    // Clicks a button of the dialog titled `title`, at its place in the form.
+    bool clickIn(const std::string& title, int x, int y)
+    {
+        const auto dialog = m_desktop.waitForWindow(title, kWait);
+        if (dialog) {
+            m_desktop.click(dialog->x + x, dialog->y + y);
+        }
+        return dialog.has_value();
+    }
+
+    std::string report() const { return fileContent(m_nimbra.reportPath()); }
+
+    // Waits until the report holds `text` `count` times.
+    testing::AssertionResult waitForReport(const std::string& text, int count = 1) const
+    {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::seconds(static_cast<int>(kWait));
+        while (occurrences(report(), text) < count) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return testing::AssertionFailure() << "no \"" << text << "\" #" << count << " in:\n"
+                                                   << report();
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        return testing::AssertionSuccess();
+    }
+
+    // Picks the exit in row `row` of the IP selection dialog and confirms it.
+    bool selectExit(int row)
+    {
+        const auto dialog = m_desktop.waitForWindow("Select IP", kWait);
+        if (!dialog) {
+            return false;
+        }
+        m_desktop.click(dialog->x + 101, dialog->y + 97 + 16 * row);
+        m_desktop.click(dialog->x + 231, dialog->y + 268);
+        return m_desktop.waitUntilGone("Select IP", 10);
+    }
+
+    // The program's message box, told from the balloons of the same title by its height.
+    std::optional<VirtualDesktop::Window> waitForBox(double seconds = kWait)
+    {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+        while (std::chrono::steady_clock::now() < deadline) {
+            for (const VirtualDesktop::Window& box : m_desktop.windows("Nimbra")) {
+                if (box.height > 75) {
+                    return box;
+                }
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        return std::nullopt;
+    }
+
+    // Presses the button `fromRight` (0 the rightmost) of the program's box; its buttons
+    // sit in a row at its bottom right.
+    bool answerBox(int fromRight)
+    {
+        const auto box = waitForBox();
+        if (box) {
+            m_desktop.click(box->x + box->width - 61 - 93 * fromRight, box->y + box->height - 43);
+        }
+        return box.has_value();
+    }
+
+    // Presses OK in the plain error box that reports a failed command.
+    bool closeErrorBox()
+    {
+        const auto box = waitForBox();
+        if (box) {
+            m_desktop.click(box->x + box->width - 51, box->y + box->height - 23);
+        }
+        return box.has_value();
+    }
+
+    std::string proxySettings() const
+    {
+        return fileContent(gHome->file(".config/glib-2.0/settings/keyfile")) + "\n" +
+               fileContent(gHome->file(".config/kioslaverc")) + "\n" +
+               fileContent(m_firefoxProfile + "user.js");
+    }
+
+    void expectProxyOn() const
+    {
+        const std::string settings = proxySettings();
+        const std::string port = std::to_string(m_wardenPort);
+        EXPECT_NE(settings.find("mode='manual'"), std::string::npos) << settings;
+        EXPECT_NE(settings.find("port=" + port), std::string::npos) << settings;
+        EXPECT_NE(settings.find("ProxyType=1"), std::string::npos) << settings;
+        EXPECT_NE(settings.find("socksProxy=socks://127.0.0.1 " + port), std::string::npos) << settings;
+        EXPECT_NE(settings.find("\"network.proxy.socks_port\"," + port + ")"), std::string::npos) << settings;
+    }
+
+    void expectProxyOff() const
+    {
+        const std::string settings = proxySettings();
+        EXPECT_NE(settings.find("mode='none'"), std::string::npos) << settings;
+        EXPECT_NE(settings.find("ProxyType=0"), std::string::npos) << settings;
+        EXPECT_NE(settings.find("\"network.proxy.socks_port\", 0)"), std::string::npos) << settings;
+    }
+
+    bool wardenPortFree() const { return warden::testing::connectTo("127.0.0.1", m_wardenPort) < 0; }
+
+    std::uint16_t m_servicePort;
+    std::uint16_t m_exitPort;
+    std::uint16_t m_wardenPort;
+    Microsocks m_exitUK;
+    Microsocks m_exitUS;
+    VirtualDesktop m_desktop;
+    std::unique_ptr<ReferenceService> m_service;
+    NimbraProcess m_nimbra;
+    static inline std::string m_firefoxProfile;
+};
+
+} // namespace
+
+TEST_F(Session, FromTheFirstStartToExit)
+{
+    IpPage page;
+    m_firefoxProfile = browsers::prepareFirefoxProfile(gHome->path());
+    ASSERT_FALSE(m_firefoxProfile.empty());
+    startService();
+    startNimbra();
+
+    // The handshake lists both exits; the first is picked, Warden comes up, proxy on.
+    ASSERT_TRUE(selectExit(0));
+    ASSERT_TRUE(waitForReport("Diru DO ON"));
+    EXPECT_NE(report().find("Select IP: 127.0.0.2"), std::string::npos);
+    expectProxyOn();
+    m_desktop.screenshot(gHome->file("hiding.png"));
+    EXPECT_EQ(browsers::chromiumSees(page, "GNOME"), "127.0.0.2");
+    EXPECT_EQ(browsers::chromiumSees(page, "KDE"), "127.0.0.2");
+    EXPECT_EQ(browsers::firefoxSees(page, gHome->file("page.png")), "127.0.0.2");
+
+    // Another exit, from the tray menu.
+    ASSERT_TRUE(m_desktop.chooseTrayMenuItem(kSelectIP, kTrayItems));
+    ASSERT_TRUE(selectExit(1));
+    ASSERT_TRUE(waitForReport("Diru DO ON", 2));
+    EXPECT_EQ(browsers::chromiumSees(page, "GNOME"), "127.0.0.3");
+    EXPECT_EQ(browsers::firefoxSees(page, gHome->file("page.png")), "127.0.0.3");
+
+    // Stopped, the browsers go direct; started again, through the exit.
+    ASSERT_TRUE(m_desktop.chooseTrayMenuItem(kStopDiruDO, kTrayItems));
+    ASSERT_TRUE(waitForReport("User stopped Diru DO"));
+    expectProxyOff();
+    EXPECT_EQ(browsers::chromiumSees(page, "KDE"), "127.0.0.1");
+    EXPECT_EQ(browsers::firefoxSees(page, gHome->file("page.png")), "127.0.0.1");
+    ASSERT_TRUE(m_desktop.chooseTrayMenuItem(kDiruDO, kTrayItems));
+    ASSERT_TRUE(waitForReport("Diru DO ON", 3));
+    expectProxyOn();
+    EXPECT_EQ(browsers::chromiumSees(page, "GNOME"), "127.0.0.3");
+
+    // The exit goes away: the next request finds out, Warden says so and tries again; once
+    // the exit is back, so is hiding.
+    m_exitUS.stop();
+    browsers::run(
+        {"curl", "-s", "-m", "10", "-x", "socks5h://127.0.0.1:" + std::to_string(m_wardenPort), page.url()},
+        20s);
+    ASSERT_TRUE(waitForReport("Disconnected from Internet"));
+    ASSERT_TRUE(waitForReport("Connection Failed 160034"));
+    m_exitUS.start();
+    ASSERT_TRUE(answerBox(kOk));
+    ASSERT_TRUE(waitForReport("Diru DO ON", 4));
+    EXPECT_EQ(browsers::chromiumSees(page, "GNOME"), "127.0.0.3");
+
+    // Warden killed: the connection is lost, and reconnecting brings hiding back.
+    const std::vector<pid_t> wardens = wardenProcesses(m_wardenPort);
+    ASSERT_EQ(wardens.size(), 1u);
+    ::kill(wardens.front(), SIGKILL);
+    ASSERT_TRUE(waitForReport("Connection lost"));
+    ASSERT_TRUE(answerBox(kYes));
+    ASSERT_TRUE(waitForReport("Diru DO ON", 5));
+    EXPECT_EQ(browsers::chromiumSees(page, "KDE"), "127.0.0.3");
+
+    // Exit: the proxy is off everywhere, Warden is gone and its port free.
+    exitFromTheMenu();
+    expectProxyOff();
+    EXPECT_TRUE(wardenProcesses(m_wardenPort).empty());
+    EXPECT_TRUE(wardenPortFree());
+}
+
+TEST_F(Session, TheServiceDownAtFirstThenBackThroughReconnect)
+{
+    startNimbra();
+    // Unreachable at all three addresses: the firewall advice, with Reconnect.
+    ASSERT_TRUE(m_desktop.waitForWindow("Nimbra Unblock", kWait));
+    EXPECT_NE(report().find("Please unblock Nimbra"), std::string::npos);
+    startService();
+    ASSERT_TRUE(clickIn("Nimbra Unblock", 248, 212)); // Reconnect
+    ASSERT_TRUE(selectExit(0));
+    ASSERT_TRUE(waitForReport("Diru DO ON"));
+    EXPECT_NE(wardenProcesses(m_wardenPort).size(), 0u);
+    exitFromTheMenu();
+}
+
+TEST_F(Session, AServiceAnsweringJunkLeavesTheProgramUsable)
+{
+    // Every request is answered with a page that is not the service's.
+    TestHttpServer junk;
+    startNimbra(m_nimbra, junk.port());
+    ASSERT_TRUE(m_desktop.waitForWindow("Nimbra Unblock", kWait));
+    EXPECT_FALSE(junk.requests().empty());
+    EXPECT_NE(report().find("SilentUpdate Failed!"), std::string::npos);
+    ASSERT_TRUE(clickIn("Nimbra Unblock", 400, 212)); // Close
+    ASSERT_TRUE(m_desktop.waitUntilGone("Nimbra Unblock", kWait));
+    exitFromTheMenu();
+}
+
+TEST_F(Session, WardenEndsWithAKilledNimbraAndANewOneStartsCleanly)
+{
+    startService();
+    startNimbra();
+    ASSERT_TRUE(selectExit(0));
+    ASSERT_TRUE(waitForReport("Diru DO ON"));
+    ASSERT_EQ(wardenProcesses(m_wardenPort).size(), 1u);
+    m_nimbra.kill();
+    // Warden notices its pipe's far end is gone and ends; its port is free at once.
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!wardenProcesses(m_wardenPort).empty() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_TRUE(wardenProcesses(m_wardenPort).empty());
+    EXPECT_TRUE(wardenPortFree());
+
+    startNimbra();
+    ASSERT_TRUE(selectExit(1));
+    ASSERT_TRUE(waitForReport("Select IP: 127.0.0.3"));
+    ASSERT_TRUE(waitForReport("Diru DO ON"));
+    exitFromTheMenu();
+}
+
+TEST_F(Session, AnUnwritableDataFolderIsReportedAndNothingIsWritten)
+{
+    // Even for root: a file where the data folder belongs cannot be made a folder.
+    std::filesystem::remove_all(gHome->file(".config/Nimbra"));
+    gHome->writeFile(".config/Nimbra", "not a folder");
+    startNimbra();
+    ASSERT_TRUE(answerBox(kOk)); // "Can not create Application Data Folder"
+    EXPECT_EQ(m_nimbra.waitForExit(kWait), 1);
+    EXPECT_EQ(fileContent(gHome->file(".config/Nimbra")), "not a folder");
+    std::filesystem::remove(gHome->file(".config/Nimbra"));
+}
+
+TEST_F(Session, AReadOnlyUserJsStillLetsTheDesktopHide)
+{
+    // A home of its own, whose Firefox profile has a user.js that cannot be replaced:
+    // immutable for root, in a read-only folder otherwise.
+    TempDir home;
+    home.writeFile(".config/Nimbra/dirudo.ini", fileContent(gHome->file(".config/Nimbra/dirudo.ini")));
+    home.writeFile(".mozilla/firefox/profiles.ini",
+                   "[Profile0]\nName=locked\nIsRelative=1\nPath=locked.profile\nDefault=1\n");
+    home.writeFile(".mozilla/firefox/installs.ini", "[3B6073811A6ABF12]\nDefault=locked.profile\nLocked=1\n");
+    home.writeFile(".mozilla/firefox/locked.profile/prefs.js", "");
+    const std::string userJs =
+        home.writeFile(".mozilla/firefox/locked.profile/user.js", "// the user's own\n");
+    const std::string folder = home.file(".mozilla/firefox/locked.profile");
+    // Locked for the test's length, unlocked whatever happens so the home can go.
+    struct Lock
+    {
+        std::string file;
+        std::string folder;
+        bool root = geteuid() == 0;
+        Lock(std::string f, std::string d) : file(std::move(f)), folder(std::move(d))
+        {
+            root ? void(browsers::run({"chattr", "+i", file}, 10s)) : void(chmod(folder.c_str(), 0555));
+        }
+        ~Lock()
+        {
+            root ? void(browsers::run({"chattr", "-i", file}, 10s)) : void(chmod(folder.c_str(), 0755));
+        }
+    } lock(userJs, folder);
+    startService();
+    NimbraProcess nimbra(home.path());
+    startNimbra(nimbra, m_servicePort);
+    ASSERT_TRUE(selectExit(0));
+    // "Can not change Firefox proxy settings!" once; hiding comes on for the desktop.
+    ASSERT_TRUE(answerBox(kOk));
+    EXPECT_FALSE(nimbra.waitForReport("Diru DO ON", kWait).empty());
+    const std::string keyfile = home.file(".config/glib-2.0/settings/keyfile");
+    EXPECT_NE(fileContent(keyfile).find("mode='manual'"), std::string::npos);
+    EXPECT_EQ(fileContent(userJs), "// the user's own\n");
+    // Leaving says it once more (unless the box's answer is already on its way) and ends.
+    ASSERT_TRUE(m_desktop.chooseTrayMenuItem(kExit, kTrayItems));
+    if (waitForBox(10)) {
+        answerBox(kOk);
+    }
+    EXPECT_EQ(nimbra.waitForExit(kWait), 0);
+    EXPECT_NE(fileContent(keyfile).find("mode='none'"), std::string::npos);
+    EXPECT_EQ(fileContent(userJs), "// the user's own\n");
+}
+
+// Every program the test starts lives in the test's own home.
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    TempDir home;
+    gHome = &home;
+    browsers::useHome(home.path());
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "support/ChildProcess.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A display of the test's own (Xvfb) with a notification area (trayer) at its bottom
+// right, and the user's hand on it: windows found by title, clicks sent with xdotool
+// (clicks only: a key whose window goes at the press may be left held down). There is no window manager, so
+// every top-level window sits where its program put it and the root's children are the windows the user sees.
+class VirtualDesktop
+{
+public:
+    struct Window
+    {
+        std::string id;
+        std::string title;
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+    };
+
+    VirtualDesktop();
+    ~VirtualDesktop();
+    VirtualDesktop(const VirtualDesktop&) = delete;
+    VirtualDesktop& operator=(const VirtualDesktop&) = delete;
+
+    // ":N", for the DISPLAY of the programs under test.
+    const std::string& display() const { return m_display; }
+
+    // The shown top-level windows with exactly this title, top of the stack first.
+    std::vector<Window> windows(const std::string& title) const;
+    // The first shown window with this title within `seconds`.
+    std::optional<Window> waitForWindow(const std::string& title, double seconds) const;
+    bool waitUntilGone(const std::string& title, double seconds) const;
+
+    void click(int x, int y, int button = 1) const;
+    // Opens the tray icon's menu with a right click and clicks its item `index` (from 0,
+    // counting only the items shown).
+    bool chooseTrayMenuItem(int index, int itemCount) const;
+    void screenshot(const std::string& path) const;
+
+private:
+    std::string run(std::vector<std::string> argv) const;
+
+    std::string m_display;
+    std::unique_ptr<warden::testing::ChildProcess> m_xvfb;
+    std::unique_ptr<warden::testing::ChildProcess> m_trayer;
+};

@@ -363,7 +363,7 @@ private slots:
         QVERIFY(fileContent(m_dataFolder + "report.txt").find("] Closing...\r\n") != std::string::npos);
     }
 
-    // A Firefox setting that cannot be switched back is shown on Exit but keeps nobody
+    // A Firefox setting that cannot be switched back is said once on Exit but keeps nobody
     // in; at the end of the session nothing at all waits for a person.
     void closingGoesOnWhenTheProxyCannotBeSwitchedOff()
     {
@@ -384,7 +384,7 @@ private slots:
             }
             QCOMPARE(closed.count(), 1);
             QCOMPARE(takeMsgBoxCalls().size(), sessionEnds ? 0 : 1);
-            QCOMPARE(errors.size(), 1); // shown on Exit, passed over at the end of the session
+            QVERIFY(errors.isEmpty()); // the box says it; nothing else breaks off
         }
     }
 };

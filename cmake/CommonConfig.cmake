@@ -22,4 +22,8 @@ if(NIMBRA_SANITIZE)
 else()
   target_compile_definitions(common_cfg INTERFACE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
   target_compile_options(common_cfg INTERFACE -fstack-protector-strong)
+  # mingw-w64 keeps the stack protector's and the fortified functions' runtime in libssp.
+  if(WIN32)
+    target_link_libraries(common_cfg INTERFACE ssp)
+  endif()
 endif()

@@ -1,21 +1,41 @@
 #include "service/UpdateSignature.h"
 
-#include <array>
+#include "service/Ed25519.h"
+
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <sodium.h>
 
 namespace {
 
-std::optional<std::array<unsigned char, crypto_sign_PUBLICKEYBYTES>> publicKey(const std::string& hex)
+int hexDigit(char c)
 {
-    std::array<unsigned char, crypto_sign_PUBLICKEYBYTES> key{};
-    std::size_t length = 0;
-    const char* end = nullptr;
-    if (sodium_hex2bin(key.data(), key.size(), hex.data(), hex.size(), nullptr, &length, &end) != 0 ||
-        length != key.size() || end != hex.data() + hex.size()) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// The key from exactly 64 hex digits; nothing for any other text.
+std::optional<ed25519::PublicKey> publicKey(const std::string& hex)
+{
+    ed25519::PublicKey key{};
+    if (hex.size() != key.size() * 2) {
         return std::nullopt;
+    }
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        const int high = hexDigit(hex[2 * i]);
+        const int low = hexDigit(hex[2 * i + 1]);
+        if (high < 0 || low < 0) {
+            return std::nullopt;
+        }
+        key[i] = static_cast<std::uint8_t>(high << 4 | low);
     }
     return key;
 }
@@ -38,17 +58,11 @@ std::optional<std::string> wholeFile(const std::string& path)
 bool verifyUpdateSignature(const std::string& path, const std::string& signature,
                            const std::string& publicKeyHex)
 {
-    static_assert(kUpdateSignatureSize == crypto_sign_BYTES);
-    // Idempotent and thread-safe; it fails only where libsodium cannot run at all.
-    if (sodium_init() < 0 || signature.size() != crypto_sign_BYTES) {
+    static_assert(kUpdateSignatureSize == ed25519::kSignatureSize);
+    if (signature.size() != kUpdateSignatureSize) {
         return false;
     }
     const auto key = publicKey(publicKeyHex);
     const auto content = wholeFile(path);
-    if (!key || !content) {
-        return false;
-    }
-    return crypto_sign_verify_detached(reinterpret_cast<const unsigned char*>(signature.data()),
-                                       reinterpret_cast<const unsigned char*>(content->data()),
-                                       content->size(), key->data()) == 0;
+    return key && content && ed25519::verify(signature, *content, *key);
 }

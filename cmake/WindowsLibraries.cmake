@@ -1,16 +1,21 @@
 # Libraries of the Windows build.
 
-# asio is header-only and has no Windows package: its Debian headers serve, through a
-# folder that holds only them, so no other header of the build machine is seen.
-set(header_only_dir ${CMAKE_BINARY_DIR}/header-only)
-file(MAKE_DIRECTORY ${header_only_dir})
-foreach(entry asio asio.hpp)
-  if(NOT EXISTS /usr/include/${entry})
-    message(FATAL_ERROR "/usr/include/${entry} is missing: install libasio-dev (scripts/deps)")
-  endif()
-  file(CREATE_LINK /usr/include/${entry} ${header_only_dir}/${entry} SYMBOLIC)
-endforeach()
+# asio is header-only. A cross build has no Windows package of it: the build machine's
+# Debian headers serve, through a folder that holds only them, so no other header of the
+# build machine is seen. A build on Windows finds its own.
 add_library(header_only_libs INTERFACE)
+if(CMAKE_CROSSCOMPILING)
+  set(header_only_dir ${CMAKE_BINARY_DIR}/header-only)
+  file(MAKE_DIRECTORY ${header_only_dir})
+  foreach(entry asio asio.hpp)
+    if(NOT EXISTS /usr/include/${entry})
+      message(FATAL_ERROR "/usr/include/${entry} is missing: install libasio-dev (scripts/deps)")
+    endif()
+    file(CREATE_LINK /usr/include/${entry} ${header_only_dir}/${entry} SYMBOLIC)
+  endforeach()
+else()
+  find_path(header_only_dir asio.hpp REQUIRED)
+endif()
 target_include_directories(header_only_libs SYSTEM INTERFACE ${header_only_dir})
 
 # libgcrypt (libgcrypt-mingw-w64-dev) verifies the update's Ed25519 signature.

@@ -12,10 +12,10 @@ bool replaceFile(const std::string& path, const std::string& content)
     // written, flushed to disk and moved over the old one, so a crash leaves the old file
     // or the new one.
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const std::string temporary =
-            path + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount() + attempt);
-        const HANDLE file =
-            CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const std::string temporary = path + "." + std::to_string(GetCurrentProcessId()) + "-" +
+                                      std::to_string(GetTickCount() + attempt);
+        const HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             if (GetLastError() == ERROR_FILE_EXISTS) {
                 continue;
@@ -34,7 +34,8 @@ bool replaceFile(const std::string& path, const std::string& content)
         const bool complete = written == content.size() && FlushFileBuffers(file);
         const bool closed = CloseHandle(file);
         if (!complete || !closed ||
-            !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            !MoveFileExA(temporary.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             DeleteFileA(temporary.c_str());
             return false;
         }

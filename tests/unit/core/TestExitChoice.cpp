@@ -13,7 +13,7 @@ using Lines = std::vector<std::string>;
 class ExitChoice : public testing::Test
 {
 protected:
-    ExitChoice() { m_dir.writeFile("app/warden", ""); }
+    ExitChoice() { m_dir.writeFile(std::string("app/") + platform::kWardenProgram, ""); }
 
     // The log's messages without their time stamps.
     Lines logged() const

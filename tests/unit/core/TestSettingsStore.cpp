@@ -1,13 +1,17 @@
 #include "core/BypassSettings.h"
 #include "core/MemoLines.h"
 #include "core/SettingsStore.h"
-#include "tests/support/BoundedChild.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+// Named pipes in a folder and forked children are POSIX only.
+#ifndef _WIN32
+#include "tests/support/BoundedChild.h"
 #include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -103,6 +107,7 @@ TEST_F(SettingsFile, UnwritableFileThrowsAndLeavesNothingBehind)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
+#ifndef _WIN32
 TEST_F(SettingsFile, APipeOrADeviceReadsAsNoFile)
 {
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
@@ -115,6 +120,7 @@ TEST_F(SettingsFile, APipeOrADeviceReadsAsNoFile)
         EXPECT_EQ(defaults, 0) << file;
     }
 }
+#endif
 
 TEST_F(SettingsFile, ValuesReadAsThePrivateProfileFunctionsReadThem)
 {

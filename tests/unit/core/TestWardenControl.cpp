@@ -21,7 +21,7 @@ protected:
     void start(const std::string& folder, const std::string& port = "7070")
     {
         m_folder = m_dir.makeFolder(folder) + "/";
-        m_dir.writeFile(folder + "/warden", "");
+        m_dir.writeFile(folder + "/" + platform::kWardenProgram, "");
         m_log = std::make_unique<ActivityLog>(m_fake.clock, m_dir.file("report.txt"));
         m_control = std::make_unique<WardenControl>(m_fake.host(), m_view, *m_log, m_servers,
                                                     WardenControl::Settings{m_folder, port});
@@ -67,14 +67,14 @@ TEST_F(Hiding, DiruDOStartsWardenWithItsValuesAndPolls)
     start("my apps", "8080");
     m_control->DiruDO("exit.example", "1080", "user", "key");
     ASSERT_EQ(m_fake.processes.starts.size(), 1u);
-    EXPECT_EQ(m_fake.processes.starts[0].program, m_folder + "warden");
+    EXPECT_EQ(m_fake.processes.starts[0].program, m_folder + platform::kWardenProgram);
     EXPECT_EQ(m_fake.processes.starts[0].arguments,
               (Lines{"-name", "user", "-key", "key", "-do", "-H", "8080", "-dirudo", "-port", "1080", "-say",
                      "exit.example"}));
     // A path with blanks is quoted, so the text reads as what was started.
     EXPECT_EQ(m_control->commandLine(),
-              "\"" + m_folder +
-                  "warden\" -name user -key key -do -H 8080 -dirudo -port 1080 -say exit.example");
+              "\"" + m_folder + platform::kWardenProgram +
+                  "\" -name user -key key -do -H 8080 -dirudo -port 1080 -say exit.example");
     EXPECT_EQ(lastStatus(), (TrayStatus{DiruDOStatus::Busy, "Connecting to Internet. Please wait...",
                                         "Nimbra", "Connecting to Internet. Please wait...",
                                         BalloonIcon::Information, 10000, std::nullopt, std::nullopt}));
@@ -85,7 +85,7 @@ TEST_F(Hiding, DiruDOStartsWardenWithItsValuesAndPolls)
 TEST_F(Hiding, AMissingOrUnstartableWarden)
 {
     start("empty");
-    std::filesystem::remove(m_folder + "warden");
+    std::filesystem::remove(m_folder + platform::kWardenProgram);
     m_control->DiruDO("exit.example", "1080", "user", "key");
     ASSERT_EQ(m_view.boxes.size(), 1u);
     EXPECT_EQ(m_view.boxes[0],

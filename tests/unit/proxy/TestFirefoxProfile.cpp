@@ -1,12 +1,16 @@
 #include "proxy/FirefoxProfile.h"
 
-#include "tests/support/BoundedChild.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+
+// Named pipes in a folder and forked children are POSIX only.
+#ifndef _WIN32
+#include "tests/support/BoundedChild.h"
 #include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -23,12 +27,15 @@ class FirefoxProfile : public testing::Test
 protected:
     FirefoxProfile()
     {
-        m_folders.firefoxProfiles = m_base.path() + "/";
+        m_folders.firefoxProfiles = m_base.path() + platform::kPathSeparator;
         m_base.writeFile("xxxxxxxx.default/times.json", "{}");
         m_base.writeFile("yyyyyyyy.default-esr/prefs.js", "");
     }
 
-    std::string folder(const std::string& name) const { return m_base.path() + "/" + name + "/"; }
+    std::string folder(const std::string& name) const
+    {
+        return m_base.path() + platform::kPathSeparator + name + platform::kPathSeparator;
+    }
 
     TempDir m_base;
     FakeFolders m_folders;
@@ -60,7 +67,8 @@ TEST_F(FirefoxProfile, InstallationsAreTakenInFileOrder)
     m_base.writeFile("installs.ini", "[ZZZZ]\nLocked=1\n\n[YYYY]\nDefault=gone.default\n\n"
                                      "[XXXX]\nDefault=Profiles/first.default-release\n\n"
                                      "[AAAA]\nDefault=yyyyyyyy.default-esr\n");
-    EXPECT_EQ(FindFirefoxProfile(m_folders), folder("Profiles/first.default-release"));
+    EXPECT_EQ(FindFirefoxProfile(m_folders),
+              folder(std::string("Profiles") + platform::kPathSeparator + "first.default-release"));
 }
 
 TEST_F(FirefoxProfile, OlderFirefoxUsesTheProfileMarkedDefault)
@@ -98,6 +106,7 @@ TEST_F(FirefoxProfile, DamagedListsAreReadAsFarAsTheyGoAndNeverWaitedOn)
                      std::string(2 << 20, '#') +
                          "\n[Profile0]\nIsRelative=1\nPath=yyyyyyyy.default-esr\nDefault=1\n");
     EXPECT_EQ(FindFirefoxProfile(m_folders), folder("xxxxxxxx.default"));
+#ifndef _WIN32
     // A pipe where a list should be.
     std::filesystem::remove(m_base.file("installs.ini"));
     ASSERT_EQ(mkfifo(m_base.file("installs.ini").c_str(), 0600), 0);
@@ -105,6 +114,7 @@ TEST_F(FirefoxProfile, DamagedListsAreReadAsFarAsTheyGoAndNeverWaitedOn)
         runBounded([&] { return FindFirefoxProfile(m_folders) == folder("xxxxxxxx.default") ? 0 : 1; },
                    256 << 20, std::chrono::seconds(10));
     EXPECT_EQ(found, 0);
+#endif
 }
 
 TEST_F(FirefoxProfile, WithoutAUsableIniTheFirstVisibleDotDefaultByName)
@@ -123,6 +133,6 @@ TEST(FirefoxProfileNone, NoProfilesFolderOrOnlyHiddenEntries)
     TempDir base;
     base.makeFolder(".default");
     base.makeFolder(".cache.default");
-    folders.firefoxProfiles = base.path() + "/";
+    folders.firefoxProfiles = base.path() + platform::kPathSeparator;
     EXPECT_EQ(FindFirefoxProfile(folders), "");
 }

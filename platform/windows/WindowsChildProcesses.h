@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/ChildProcess.h"
+
+namespace platform {
+
+// CreateProcessA with an anonymous pipe for the child's standard output and error. Each
+// child is put in a job object of its own that ends it when its handle closes, so a child
+// never outlives this program, however this program ends.
+class WindowsChildProcesses : public ChildProcesses
+{
+public:
+    std::unique_ptr<ChildProcess> start(const std::string& program,
+                                        const std::vector<std::string>& arguments) override;
+};
+
+} // namespace platform

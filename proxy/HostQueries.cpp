@@ -1,5 +1,7 @@
 #include "proxy/HostQueries.h"
 
+#include "platform/WindowsVersionName.h"
+
 #include <chrono>
 #include <cstdlib>
 
@@ -11,8 +13,6 @@ constexpr const char* kFallbackBrowser = "iexplore.exe";
 #else
 constexpr const char* kFallbackBrowser = "x-www-browser";
 #endif
-
-constexpr int kWindows95Family = 1; // VER_PLATFORM_WIN32_WINDOWS
 
 int daysBetween(const platform::DateTime& from, const platform::DateTime& to)
 {
@@ -27,17 +27,7 @@ int daysBetween(const platform::DateTime& from, const platform::DateTime& to)
 
 std::string GetOSName(int platformId, int major, int minor)
 {
-    if (platformId == kWindows95Family) {
-        // 4.10 is Windows 98 and 4.90 Windows Me; both count as the 98 line.
-        return major > 4 || (major == 4 && minor > 0) ? "Win98" : "Win95";
-    }
-    if (major <= 4) {
-        return "WinNT";
-    }
-    if (major == 5) {
-        return minor == 0 ? "Win2000" : "WinXP";
-    }
-    return major == 6 && minor == 0 ? "Vista" : "Unknown";
+    return platform::windowsVersionName(platformId, major, minor);
 }
 
 std::string AddBackslash(const std::string& path)

@@ -21,11 +21,13 @@ std::optional<tcp::acceptor> Listener::listenOnLoopback(const asio::any_io_execu
     const tcp::endpoint endpoint(asio::ip::address_v4::loopback(), port);
     std::error_code error;
     acceptor.open(endpoint.protocol(), error);
+#ifndef _WIN32
+    // Lets a restarted Warden listen again while connections of the last one linger in
+    // TIME_WAIT. Windows allows that anyway, and there the option would let it share a
+    // port another program listens on instead of reporting the port as taken.
     if (!error)
         acceptor.set_option(tcp::acceptor::reuse_address(true), error);
-    // Accepted sockets inherit the option, which saves setting it on each of them.
-    if (!error)
-        acceptor.set_option(tcp::no_delay(true), error);
+#endif
     if (!error)
         acceptor.bind(endpoint, error);
     if (!error)
@@ -56,7 +58,11 @@ asio::awaitable<void> Listener::run()
         }
         if (m_clients >= kMaxClients)
             continue; // `client` closes as it goes out of scope
+        // Set on each client: Linux hands the listener's option down to accepted sockets,
+        // Windows does not promise to.
         client.non_blocking(true, error);
+        if (!error)
+            client.set_option(tcp::no_delay(true), error);
         if (error)
             continue;
         ++m_clients;

@@ -6,32 +6,55 @@
 
 #include "warden/CopyMover.h"
 
-#include <thread>
-#include <tlhelp32.h>
+// Header-only: Warden shares the handle owner, not the platform library.
+#include "platform/windows/Handle.h"
+
 #include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <memory>
+#include <thread>
 
 namespace warden {
 
 namespace {
 
+using platform::Handle;
+
 // The id of the process that started this one; 0 when it cannot be found.
 DWORD parentProcessId()
 {
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
+    const Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
         return 0;
-    }
     const DWORD self = GetCurrentProcessId();
-    DWORD parent = 0;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (entry.th32ProcessID == self) {
-            parent = entry.th32ParentProcessID;
-            break;
-        }
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        if (entry.th32ProcessID == self)
+            return entry.th32ParentProcessID;
     }
-    CloseHandle(snapshot);
+    return 0;
+}
+
+// The parent, opened to wait for its end; nothing when it has gone already. A process id
+// is reused once its process has gone, so the process found under it must be older than
+// this one to be the one that started it.
+Handle openLivingParent()
+{
+    const DWORD parentId = parentProcessId();
+    if (parentId == 0)
+        return {};
+    Handle parent(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parentId));
+    if (!parent)
+        return {};
+    FILETIME parentStart{}, ownStart{}, unused{};
+    if (!GetProcessTimes(parent.get(), &parentStart, &unused, &unused, &unused) ||
+        !GetProcessTimes(GetCurrentProcess(), &ownStart, &unused, &unused, &unused) ||
+        CompareFileTime(&parentStart, &ownStart) > 0 || WaitForSingleObject(parent.get(), 0) != WAIT_TIMEOUT)
+        return {};
     return parent;
 }
 
@@ -40,24 +63,17 @@ DWORD parentProcessId()
 bool bindLifetimeToParent()
 {
     // The tray program also puts Warden into a job that ends with it; this covers a Warden
-    // started otherwise. A process id can be reused once its process has gone, so the
-    // parent must still be older than this process to be the one that started it.
-    const DWORD parentId = parentProcessId();
-    const HANDLE parent = parentId ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parentId)
-                                   : nullptr;
-    if (!parent) {
+    // started otherwise.
+    Handle parent = openLivingParent();
+    if (!parent)
         return false;
-    }
-    FILETIME parentStart{}, ownStart{}, unused{};
-    if (!GetProcessTimes(parent, &parentStart, &unused, &unused, &unused) ||
-        !GetProcessTimes(GetCurrentProcess(), &ownStart, &unused, &unused, &unused) ||
-        CompareFileTime(&parentStart, &ownStart) > 0 || WaitForSingleObject(parent, 0) != WAIT_TIMEOUT) {
-        CloseHandle(parent);
-        return false;
-    }
-    std::thread([parent] {
-        WaitForSingleObject(parent, INFINITE);
-        ExitProcess(1);
+    // The wait returns when the parent has ended, or when it cannot be kept, and then the
+    // binding no longer holds either. The process ends the way a kill ends it: ExitProcess
+    // would run the libraries' detach code while the main thread may hold their locks, and
+    // could hang there instead of ending.
+    std::thread([parent = std::move(parent)] {
+        WaitForSingleObject(parent.get(), INFINITE);
+        TerminateProcess(GetCurrentProcess(), 1);
     }).detach();
     return true;
 }

@@ -16,13 +16,20 @@ using testing::eventually;
 using testing::FakeExit;
 using testing::runToEnd;
 
+// Short, so the cases of an exit that never answers end quickly.
+constexpr std::chrono::milliseconds kQuickStep{300};
+// Windows refuses a connection to a loopback port nobody listens on only after retrying
+// for about two seconds (Linux, and wine on it, at once): the cases that expect a refusal
+// give it that time.
+constexpr std::chrono::seconds kRefusalStep{5};
+
 class ExitSide : public ::testing::Test
 {
 protected:
-    ExitSettings settingsFor(std::uint16_t port, std::string key = testing::kKey)
+    ExitSettings settingsFor(std::uint16_t port, std::string key = testing::kKey,
+                             std::chrono::steady_clock::duration stepLimit = kQuickStep)
     {
-        return ExitSettings{
-            "127.0.0.1", port, {testing::kUser, std::move(key)}, std::chrono::milliseconds(300)};
+        return ExitSettings{"127.0.0.1", port, {testing::kUser, std::move(key)}, stepLimit};
     }
 
     // Dials once; the failure, or nothing when an authenticated connection came back.
@@ -96,7 +103,8 @@ TEST_F(ExitSide, DialClassifiesWhatGoesWrong)
     });
     EXPECT_EQ(dialOnce(settingsFor(closing.port())), ExitFailure::Refused);
 
-    EXPECT_EQ(dialOnce(settingsFor(testing::freeLoopbackPort())), ExitFailure::Refused);
+    EXPECT_EQ(dialOnce(settingsFor(testing::freeLoopbackPort(), testing::kKey, kRefusalStep)),
+              ExitFailure::Refused);
 }
 
 TEST_F(ExitSide, TheDestinationsFirstWordsArriveWithTheExitsAnswer)
@@ -120,9 +128,10 @@ class SparePoolTest : public ExitSide
 {
 protected:
     // A pool started the way verification starts it, with one authenticated connection.
-    void startPool(std::uint16_t port, SparePool::Limits limits)
+    void startPool(std::uint16_t port, SparePool::Limits limits,
+                   std::chrono::steady_clock::duration stepLimit = kQuickStep)
     {
-        m_dialer.emplace(m_io.get_executor(), settingsFor(port));
+        m_dialer.emplace(m_io.get_executor(), settingsFor(port, testing::kKey, stepLimit));
         m_pool.emplace(
             m_io.get_executor(), *m_dialer, [this](ExitFailure failure) { m_failures.push_back(failure); },
             limits);
@@ -201,7 +210,7 @@ TEST_F(SparePoolTest, ReplacesSparesBeforeTheExitTimesThemOut)
 TEST_F(SparePoolTest, ReportsWhenReplacementsFailAndStopsOnRequest)
 {
     FakeExit exit(m_io, testing::authenticate);
-    startPool(exit.port(), {});
+    startPool(exit.port(), {}, kRefusalStep);
     ASSERT_TRUE(runUntil([&] { return m_pool->size() == 2; }));
 
     exit.kill(); // the spares see the exit go, their replacements are refused

@@ -3,15 +3,20 @@
 
 #include "warden/CopyMover.h"
 #include "warden/Relay.h"
+#ifdef __linux__
 #include "warden/linux/SpliceMover.h"
+#endif
 
 #include <asio/experimental/awaitable_operators.hpp>
 #include <asio/read.hpp>
 #include <asio/redirect_error.hpp>
 #include <asio/write.hpp>
 
-#include <filesystem>
 #include <memory>
+#include <vector>
+#ifdef __linux__
+#include <filesystem>
+#endif
 
 namespace warden {
 namespace {
@@ -23,8 +28,8 @@ using testing::runToEnd;
 
 struct Link
 {
-    tcp::socket near;
-    tcp::socket far;
+    tcp::socket nearEnd;
+    tcp::socket farEnd;
 };
 
 // Two connected loopback sockets.
@@ -32,10 +37,10 @@ asio::awaitable<Link> makeLink()
 {
     const auto executor = co_await asio::this_coro::executor;
     tcp::acceptor acceptor(executor, tcp::endpoint(asio::ip::address_v4::loopback(), 0));
-    tcp::socket near(executor);
-    co_await near.async_connect(acceptor.local_endpoint(), asio::use_awaitable);
-    tcp::socket far = co_await acceptor.async_accept(asio::use_awaitable);
-    co_return Link{std::move(near), std::move(far)};
+    tcp::socket nearEnd(executor);
+    co_await nearEnd.async_connect(acceptor.local_endpoint(), asio::use_awaitable);
+    tcp::socket farEnd = co_await acceptor.async_accept(asio::use_awaitable);
+    co_return Link{std::move(nearEnd), std::move(farEnd)};
 }
 
 asio::awaitable<void> sendPattern(tcp::socket& socket, std::size_t length)
@@ -123,9 +128,9 @@ TEST_P(RelayTest, CarriesBulkDataBothWaysAtOnce)
     const bool ended = runToEnd(m_io, [&]() -> asio::awaitable<void> {
         Link client = co_await makeLink();
         Link server = co_await makeLink();
-        received = co_await (relay(client.far, server.near, *m_mover) && sendPattern(client.near, kLength) &&
-                             sendPattern(server.far, kLength) && receivePattern(server.far) &&
-                             receivePattern(client.near));
+        received = co_await (relay(client.farEnd, server.nearEnd, *m_mover) &&
+                             sendPattern(client.nearEnd, kLength) && sendPattern(server.farEnd, kLength) &&
+                             receivePattern(server.farEnd) && receivePattern(client.nearEnd));
     }());
     EXPECT_TRUE(ended);
     EXPECT_EQ(std::get<0>(received), kLength);
@@ -138,8 +143,8 @@ TEST_P(RelayTest, AHalfClosedClientStillGetsItsAnswer)
     const bool ended = runToEnd(m_io, [&]() -> asio::awaitable<void> {
         Link client = co_await makeLink();
         Link server = co_await makeLink();
-        exchanged = co_await (relay(client.far, server.near, *m_mover) && askThenHalfClose(client.near) &&
-                              answerAfterTheEnd(server.far));
+        exchanged = co_await (relay(client.farEnd, server.nearEnd, *m_mover) &&
+                              askThenHalfClose(client.nearEnd) && answerAfterTheEnd(server.farEnd));
     }());
     EXPECT_TRUE(ended);
     EXPECT_EQ(std::get<0>(exchanged), "answer");
@@ -152,20 +157,27 @@ TEST_P(RelayTest, AResetOnOneSideEndsBothDirections)
     const bool ended = runToEnd(m_io, [&]() -> asio::awaitable<void> {
         Link client = co_await makeLink();
         Link server = co_await makeLink();
-        seenByClient = co_await (relay(client.far, server.near, *m_mover) && reset(server.far) &&
-                                 readToEnd(client.near));
+        seenByClient = co_await (relay(client.farEnd, server.nearEnd, *m_mover) && reset(server.farEnd) &&
+                                 readToEnd(client.nearEnd));
     }());
     EXPECT_TRUE(ended); // the relay did not wait forever on the client's silent side
     EXPECT_EQ(seenByClient, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Movers, RelayTest,
-    ::testing::Values(MoverKind{"Copy", [] { return std::unique_ptr<BurstMover>(new CopyMover); }},
-                      MoverKind{"Splice",
-                                [] { return std::unique_ptr<BurstMover>(new linux_os::SpliceMover); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+// Every mover this system has: the copying one everywhere, kernel pipes on Linux.
+std::vector<MoverKind> movers()
+{
+    std::vector<MoverKind> kinds{{"Copy", [] { return std::unique_ptr<BurstMover>(new CopyMover); }}};
+#ifdef __linux__
+    kinds.push_back({"Splice", [] { return std::unique_ptr<BurstMover>(new linux_os::SpliceMover); }});
+#endif
+    return kinds;
+}
 
+INSTANTIATE_TEST_SUITE_P(Movers, RelayTest, ::testing::ValuesIn(movers()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+#ifdef __linux__
 std::size_t openDescriptors()
 {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
@@ -178,11 +190,11 @@ asio::awaitable<std::size_t> descriptorsWhileIdle(Link& client, Link& server,
                                                   const linux_os::SpliceMover& mover)
 {
     std::vector<std::uint8_t> data(1 << 20, 0x5A);
-    co_await asio::async_write(client.near, asio::buffer(data), asio::use_awaitable);
-    co_await asio::async_read(server.far, asio::buffer(data), asio::use_awaitable);
+    co_await asio::async_write(client.nearEnd, asio::buffer(data), asio::use_awaitable);
+    co_await asio::async_read(server.farEnd, asio::buffer(data), asio::use_awaitable);
     const std::size_t inUse = openDescriptors() - 2 * mover.pipes().idle();
-    client.near.shutdown(tcp::socket::shutdown_send);
-    server.far.shutdown(tcp::socket::shutdown_send);
+    client.nearEnd.shutdown(tcp::socket::shutdown_send);
+    server.farEnd.shutdown(tcp::socket::shutdown_send);
     co_return inUse;
 }
 
@@ -196,14 +208,15 @@ TEST(SpliceMover, AnIdleConnectionHoldsNoPipe)
     const bool ended = runToEnd(io, [&]() -> asio::awaitable<void> {
         Link client = co_await makeLink();
         Link server = co_await makeLink();
-        whileIdle =
-            co_await (relay(client.far, server.near, mover) && descriptorsWhileIdle(client, server, mover));
+        whileIdle = co_await (relay(client.farEnd, server.nearEnd, mover) &&
+                              descriptorsWhileIdle(client, server, mover));
     }());
     ASSERT_TRUE(ended);
     EXPECT_EQ(whileIdle, before + 4);    // the four sockets, no pipe
     EXPECT_GE(mover.pipes().idle(), 1u); // the burst's pipe went back for the next one
     EXPECT_EQ(openDescriptors(), before + 2 * mover.pipes().idle());
 }
+#endif
 
 } // namespace
 } // namespace warden

@@ -140,8 +140,13 @@ std::string FindFirefoxProfile(const platform::Folders& folders)
     if (!found) {
         found = firstExistingProfile(folders, base, "profiles.ini", markedDefaultProfile);
     }
+    // The last resort: a "*.default" entry beside the lists (Linux keeps its profiles
+    // there), else in their "Profiles" folder (where Windows keeps them).
     if (!found) {
         found = firstDotDefaultEntry(base);
+    }
+    if (!found) {
+        found = firstDotDefaultEntry(AddBackslash(base + "Profiles"));
     }
     return found.value_or("");
 }

@@ -6,6 +6,9 @@
 #include "ui/MsgDlgButtons.h"
 #include "ui/MsgDlgCopyText.h"
 #include "ui/MsgDlgLayout.h"
+#ifdef _WIN32
+#include "platform/windows/ButtonCaptions.h"
+#endif
 
 #include <QApplication>
 #include <QClipboard>
@@ -28,8 +31,17 @@ constexpr QDialogButtonBox::StandardButton kStandardButtons[] = {
 QString buttonCaption(int bit)
 {
     if (bit < static_cast<int>(std::size(kStandardButtons))) {
+#ifdef _WIN32
+        // The system's own texts in the user's language, as its message boxes show them.
+        static const auto captions = platform::messageBoxButtonCaptions();
+        // Bits Yes, No, OK, Cancel, Abort, Retry, Ignore; the captions come in the order
+        // OK, Cancel, Abort, Retry, Ignore, Yes, No.
+        constexpr std::size_t kCaptionOfBit[] = {5, 6, 0, 1, 2, 3, 4};
+        return QString::fromLocal8Bit(captions[kCaptionOfBit[bit]]);
+#else
         QDialogButtonBox box;
         return box.addButton(kStandardButtons[bit])->text();
+#endif
     }
     switch (bit) {
     case 7:

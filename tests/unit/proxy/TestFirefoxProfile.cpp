@@ -135,4 +135,8 @@ TEST(FirefoxProfileNone, NoProfilesFolderOrOnlyHiddenEntries)
     base.makeFolder(".cache.default");
     folders.firefoxProfiles = base.path() + platform::kPathSeparator;
     EXPECT_EQ(FindFirefoxProfile(folders), "");
+    // Windows keeps its profiles in the "Profiles" folder beside the lists.
+    base.makeFolder("Profiles/zzzz.default");
+    EXPECT_EQ(FindFirefoxProfile(folders), folders.firefoxProfiles + "Profiles" + platform::kPathSeparator +
+                                               "zzzz.default" + platform::kPathSeparator);
 }

@@ -107,6 +107,11 @@ QIcon programIcon()
     return markIcon(kProgramColours);
 }
 
+QPixmap programPixmap(int size)
+{
+    return paintMark(size, kProgramColours);
+}
+
 QList<QIcon> statusIcons()
 {
     return {markIcon(kHidingOnColours), markIcon(kHidingOffColours)};

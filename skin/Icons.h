@@ -12,6 +12,8 @@ void initResources();
 
 // The program's mark: a shield with a dot, the user kept out of sight.
 QIcon programIcon();
+// The mark at one size, for the menu entry's icons of the installed program.
+QPixmap programPixmap(int size);
 // Tray status images: 0 while the IP is hidden (green mark), 1 while it is not (grey mark
 // struck through with a red bar, so the two differ in shape and brightness, not only in
 // colour).

@@ -26,7 +26,11 @@ std::chrono::milliseconds toMs(double seconds)
 
 } // namespace
 
-NimbraProcess::NimbraProcess(std::string home) : m_home(std::move(home)) {}
+NimbraProcess::NimbraProcess(std::string home, std::string program)
+    : m_home(std::move(home)),
+      m_program(program.empty() ? std::string(std::getenv("NIMBRA_APP_DIR")) + "/nimbra" : std::move(program))
+{
+}
 
 NimbraProcess::~NimbraProcess()
 {
@@ -35,7 +39,6 @@ NimbraProcess::~NimbraProcess()
 
 void NimbraProcess::start(const std::map<std::string, std::string>& overrides)
 {
-    const std::string program = std::string(std::getenv("NIMBRA_APP_DIR")) + "/nimbra";
     // The runtime folder holds the single-instance lock; it must be private to the user.
     const std::string runtime = m_home + "/run";
     mkdir(runtime.c_str(), 0700);
@@ -66,9 +69,9 @@ void NimbraProcess::start(const std::map<std::string, std::string>& overrides)
         envp.push_back(entry.data());
     }
     envp.push_back(nullptr);
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-    if (posix_spawn(&m_pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) {
-        throw std::runtime_error("cannot start " + program);
+    char* argv[] = {const_cast<char*>(m_program.c_str()), nullptr};
+    if (posix_spawn(&m_pid, m_program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) {
+        throw std::runtime_error("cannot start " + m_program);
     }
 }
 

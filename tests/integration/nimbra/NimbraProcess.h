@@ -5,12 +5,13 @@
 #include <map>
 #include <string>
 
-// A real run of build/bin/nimbra on Qt's offscreen platform with a home folder of its
-// own, so the tests see exactly what a user's first start does.
+// A real run of build/bin/nimbra (or of `program`, an installed one) on Qt's offscreen
+// platform with a home folder of its own, so the tests see exactly what a user's first
+// start does.
 class NimbraProcess
 {
 public:
-    explicit NimbraProcess(std::string home);
+    explicit NimbraProcess(std::string home, std::string program = {});
     ~NimbraProcess();
 
     // Starts it with HOME, a private XDG_RUNTIME_DIR and the offscreen platform; `overrides`
@@ -29,5 +30,6 @@ public:
 
 private:
     std::string m_home;
+    std::string m_program;
     pid_t m_pid = -1;
 };

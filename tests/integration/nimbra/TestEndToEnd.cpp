@@ -22,7 +22,9 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
+#include <sstream>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -51,9 +53,13 @@ int occurrences(const std::string& text, const std::string& what)
     return count;
 }
 
-// The processes whose program is Warden and whose command line names `port`.
-std::vector<pid_t> wardenProcesses(std::uint16_t port)
+// The processes whose program is the Warden of `folder` (the build's application folder
+// unless given) and whose command line names `port`.
+std::vector<pid_t> wardenProcesses(std::uint16_t port, std::string folder = {})
 {
+    if (folder.empty()) {
+        folder = std::getenv("NIMBRA_APP_DIR");
+    }
     std::vector<pid_t> found;
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
         const std::string name = entry.path().filename();
@@ -62,7 +68,7 @@ std::vector<pid_t> wardenProcesses(std::uint16_t port)
         }
         std::string commandLine = fileContent(entry.path() / "cmdline");
         std::replace(commandLine.begin(), commandLine.end(), '\0', ' ');
-        if (commandLine.rfind(std::string(std::getenv("NIMBRA_APP_DIR")) + "/warden ", 0) == 0 &&
+        if (commandLine.rfind(folder + "/warden ", 0) == 0 &&
             commandLine.find(" -H " + std::to_string(port) + " ") != std::string::npos) {
             found.push_back(std::stoi(name));
         }
@@ -124,10 +130,11 @@ protected:
     void startNimbra() { startNimbra(m_nimbra, m_servicePort); }
 
     // Leaves with "Exit" from the tray menu: the program ends well and its log says so.
-    void exitFromTheMenu()
+    void exitFromTheMenu() { exitFromTheMenu(m_nimbra); }
+    void exitFromTheMenu(NimbraProcess& nimbra)
     {
         ASSERT_TRUE(m_desktop.chooseTrayMenuItem(kExit, kTrayItems));
-        EXPECT_EQ(m_nimbra.waitForExit(kWait), 0);
+        EXPECT_EQ(nimbra.waitForExit(kWait), 0);
         const std::string last = report();
         ASSERT_GE(last.size(), 12u);
         EXPECT_EQ(last.substr(last.size() - 12), "Closing...\r\n");
@@ -423,6 +430,81 @@ TEST_F(Session, AReadOnlyUserJsStillLetsTheDesktopHide)
     EXPECT_EQ(nimbra.waitForExit(kWait), 0);
     EXPECT_NE(fileContent(keyfile).find("mode='none'"), std::string::npos);
     EXPECT_EQ(fileContent(userJs), "// the user's own\n");
+}
+
+// The Debian package of this build, installed as a user's system has it: started from its
+// menu entry, it finds Warden and its skin beside the real executable, writes the log-on
+// entry with that executable, and leaves nothing behind when removed. Needs root (dpkg),
+// and a system without the package installed already.
+TEST_F(Session, TheInstalledPackageStartsFromItsMenuEntryAndLeavesNothingWhenRemoved)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the package is made from the plain build";
+#endif
+    const auto shell = [](const std::string& command) { return browsers::run({"sh", "-c", command}, 300s); };
+    if (geteuid() != 0 || shell("for p in dpkg cpack lintian; do command -v $p; done | wc -l") != "3\n") {
+        GTEST_SKIP() << "installing a package needs root, dpkg, cpack and lintian";
+    }
+    if (shell("dpkg-query -W -f '${Status}\\n' nimbra 2>/dev/null") == "install ok installed\n") {
+        GTEST_SKIP() << "a nimbra package is installed on this system already";
+    }
+    TempDir packages;
+    const std::string build = std::string(std::getenv("NIMBRA_APP_DIR")) + "/..";
+    shell("cpack -G DEB --config " + build + "/CPackConfig.cmake -B " + packages.path() + " >/dev/null 2>&1");
+    const std::string deb = packages.file("nimbra_1.33_amd64.deb");
+    ASSERT_TRUE(std::filesystem::exists(deb));
+    EXPECT_EQ(shell("lintian --fail-on error " + deb + " 2>&1 | grep -v 'root privileges'; echo $?"), "1\n");
+
+    // Removed again whatever happens.
+    struct Installed
+    {
+        std::function<std::string(const std::string&)> shell;
+        ~Installed() { shell("dpkg -r nimbra >/dev/null 2>&1"); }
+    } installed{shell};
+    const std::string dpkgSaid = shell("dpkg -i " + deb + " 2>&1");
+    ASSERT_EQ(shell("dpkg-query -W -f '${Status}\\n' nimbra"), "install ok installed\n") << dpkgSaid;
+    const std::string files = shell("dpkg -L nimbra");
+
+    // The menu entry's command, found on the search path as the desktop finds it.
+    const std::string entry = fileContent("/usr/share/applications/org.nimbraproject.Nimbra.desktop");
+    const std::size_t exec = entry.find("\nExec=");
+    ASSERT_NE(exec, std::string::npos) << entry;
+    const std::string command = entry.substr(exec + 6, entry.find('\n', exec + 1) - exec - 6);
+    std::string program = shell("PATH=/usr/bin:/bin command -v " + command);
+    ASSERT_EQ(program, "/usr/bin/nimbra\n");
+    program.pop_back();
+
+    startService();
+    NimbraProcess nimbra(gHome->path(), program);
+    startNimbra(nimbra, m_servicePort);
+    ASSERT_TRUE(selectExit(0));
+    ASSERT_TRUE(waitForReport("Diru DO ON"));
+    EXPECT_EQ(wardenProcesses(m_wardenPort, "/usr/lib/nimbra").size(), 1u);
+    m_desktop.screenshot(packages.file("tray.png"));
+
+    // Options, "Start with Windows", OK: the entry starts the installed program.
+    std::filesystem::remove(gHome->file(".config/autostart/Nimbra.desktop"));
+    ASSERT_TRUE(m_desktop.chooseTrayMenuItem(kOptions, kTrayItems));
+    const auto form = waitForBox(); // the main form, told from the balloon by its height
+    ASSERT_TRUE(form);
+    m_desktop.click(form->x + 63, form->y + 122);  // the check box on the General page
+    m_desktop.click(form->x + 129, form->y + 413); // OK
+    const std::string autostart = gHome->file(".config/autostart/Nimbra.desktop");
+    for (int i = 0; i < 100 && !std::filesystem::exists(autostart); ++i) {
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_NE(fileContent(autostart).find("\nExec=\"/usr/lib/nimbra/nimbra\""), std::string::npos)
+        << fileContent(autostart);
+    exitFromTheMenu(nimbra);
+
+    shell("dpkg -r nimbra >/dev/null 2>&1");
+    EXPECT_NE(shell("dpkg-query -W -f '${Status}\\n' nimbra 2>&1"), "install ok installed\n");
+    std::istringstream listed(files);
+    for (std::string path; std::getline(listed, path);) {
+        EXPECT_TRUE(std::filesystem::is_directory(path) || !std::filesystem::exists(path)) << path;
+    }
+    EXPECT_FALSE(std::filesystem::exists("/usr/lib/nimbra"));
+    std::filesystem::remove(autostart);
 }
 
 // Every program the test starts lives in the test's own home.

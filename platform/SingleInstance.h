@@ -14,7 +14,8 @@ enum class InstanceLock {
     Unavailable,
 };
 
-// Takes the per-user single-instance lock `name` and holds it until the process ends.
+// Takes the single-instance lock `name` of the user's session and holds it until the process
+// ends.
 InstanceLock acquireSingleInstance(const std::string& name);
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "service/Ed25519.h"
 
+#include <climits>
 #include <gcrypt.h>
 
 namespace ed25519 {
@@ -30,7 +31,9 @@ bool libraryReady()
 
 bool verify(std::string_view signature, std::string_view message, const PublicKey& key)
 {
-    if (signature.size() != kSignatureSize || !libraryReady()) {
+    // The library takes lengths as int: a longer message could only be checked in part.
+    if (signature.size() != kSignatureSize || message.size() > static_cast<std::size_t>(INT_MAX) ||
+        !libraryReady()) {
         return false;
     }
     // Ed25519 signs the message itself (no hash first): the "eddsa" flag with the message

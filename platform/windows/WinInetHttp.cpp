@@ -93,7 +93,10 @@ private:
 class WinInetConnection : public HttpConnection
 {
 public:
-    explicit WinInetConnection(InternetHandle handle) : m_handle(std::move(handle)) {}
+    WinInetConnection(InternetHandle parent, InternetHandle handle)
+        : m_parent(std::move(parent)), m_handle(std::move(handle))
+    {
+    }
 
     std::unique_ptr<HttpRequest> openRequest(const std::string& verb, const std::string& path,
                                              const std::string& version, const std::string& referrer,
@@ -115,6 +118,7 @@ public:
     }
 
 private:
+    InternetHandle m_parent;
     InternetHandle m_handle;
 };
 
@@ -145,7 +149,7 @@ public:
         if (!connection) {
             return nullptr;
         }
-        return std::make_unique<WinInetConnection>(std::move(connection));
+        return std::make_unique<WinInetConnection>(m_handle, std::move(connection));
     }
 
 private:

@@ -63,8 +63,8 @@ std::string WindowsFolders::appDataFolder() const
         return "";
     }
     // A fresh profile may not have it yet; the caller expects a folder it can make its own in.
-    if (!isFolder(folder)) {
-        CreateDirectoryA(folder.c_str(), nullptr);
+    if (!isFolder(folder) && !CreateDirectoryA(folder.c_str(), nullptr) && !isFolder(folder)) {
+        return "";
     }
     return folder;
 }

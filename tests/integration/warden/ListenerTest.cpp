@@ -1,5 +1,5 @@
 // Where Warden listens: a local port another program listens on is reported as taken,
-// never shared, and a restarted Warden gets its port back while connections of the last
+// not joined, and a restarted Warden gets its port back while connections of the last
 // one linger.
 
 #include "warden/Listener.h"

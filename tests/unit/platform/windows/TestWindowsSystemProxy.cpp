@@ -1,5 +1,7 @@
 #include "platform/windows/WindowsSystemProxy.h"
 
+#include "UnderWine.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -101,7 +103,11 @@ TEST_F(WindowsSystemProxyTest, OptionsOfTheDefaultConnectionAreWrittenAndReadBac
     ASSERT_TRUE(now.read);
     EXPECT_EQ(now.server, "socks=127.0.0.1:7070");
     EXPECT_TRUE(now.flags & PROXY_TYPE_PROXY);
-    EXPECT_TRUE(now.bypass.value_or("").empty() || now.bypass == bypass) << now.bypass.value_or("(none)");
+    if (underWine()) {
+        EXPECT_TRUE(now.bypass.value_or("").empty()) << *now.bypass;
+    } else {
+        EXPECT_EQ(now.bypass, bypass);
+    }
 
     // Switching off writes no bypass text: the stored one stays.
     ASSERT_TRUE(m_proxy.setOptions(std::nullopt, {SystemProxy::kDirect, "socks=", std::nullopt}));
@@ -109,7 +115,11 @@ TEST_F(WindowsSystemProxyTest, OptionsOfTheDefaultConnectionAreWrittenAndReadBac
     ASSERT_TRUE(now.read);
     EXPECT_EQ(now.server, "socks=");
     EXPECT_FALSE(now.flags & PROXY_TYPE_PROXY);
-    EXPECT_TRUE(now.bypass.value_or("").empty() || now.bypass == bypass) << now.bypass.value_or("(none)");
+    if (underWine()) {
+        EXPECT_TRUE(now.bypass.value_or("").empty()) << *now.bypass;
+    } else {
+        EXPECT_EQ(now.bypass, bypass);
+    }
 }
 
 TEST_F(WindowsSystemProxyTest, DialUpListAndNoticesAnswerWithoutFailing)

@@ -439,21 +439,25 @@ TEST_F(Session, AReadOnlyUserJsStillLetsTheDesktopHide)
 TEST_F(Session, TheInstalledPackageStartsFromItsMenuEntryAndLeavesNothingWhenRemoved)
 {
 #if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the package is made from the plain build";
+    GTEST_SKIP() << "a sanitizer build is not what a package ships";
 #endif
     const auto shell = [](const std::string& command) { return browsers::run({"sh", "-c", command}, 300s); };
     if (geteuid() != 0 || shell("for p in dpkg cpack lintian; do command -v $p; done | wc -l") != "3\n") {
         GTEST_SKIP() << "installing a package needs root, dpkg, cpack and lintian";
     }
-    if (shell("dpkg-query -W -f '${Status}\\n' nimbra 2>/dev/null") == "install ok installed\n") {
-        GTEST_SKIP() << "a nimbra package is installed on this system already";
+    if (shell("dpkg-query -W -f '${Status}\\n' nimbra 2>/dev/null") == "install ok installed\n" ||
+        std::filesystem::exists("/usr/lib/nimbra") || std::filesystem::exists("/usr/bin/nimbra")) {
+        GTEST_SKIP() << "Nimbra is installed on this system already: it is left as it is";
     }
     TempDir packages;
     const std::string build = std::string(std::getenv("NIMBRA_APP_DIR")) + "/..";
-    shell("cpack -G DEB --config " + build + "/CPackConfig.cmake -B " + packages.path() + " >/dev/null 2>&1");
-    const std::string deb = packages.file("nimbra_1.33_amd64.deb");
-    ASSERT_TRUE(std::filesystem::exists(deb));
-    EXPECT_EQ(shell("lintian --fail-on error " + deb + " 2>&1 | grep -v 'root privileges'; echo $?"), "1\n");
+    const std::string cpackSaid =
+        shell("cpack -G DEB --config " + build + "/CPackConfig.cmake -B " + packages.path() + " 2>&1");
+    std::string deb = shell("ls " + packages.path() + "/nimbra_*.deb");
+    ASSERT_FALSE(deb.empty()) << cpackSaid;
+    deb.pop_back();
+    EXPECT_EQ(shell("lintian --fail-on error " + deb + " >/dev/null 2>&1; echo $?"), "0\n")
+        << shell("lintian " + deb + " 2>&1");
 
     // Removed again whatever happens.
     struct Installed
@@ -474,6 +478,9 @@ TEST_F(Session, TheInstalledPackageStartsFromItsMenuEntryAndLeavesNothingWhenRem
     ASSERT_EQ(program, "/usr/bin/nimbra\n");
     program.pop_back();
 
+    // No log-on entry before the start, so the one found later is the program's own.
+    const std::string autostart = gHome->file(".config/autostart/Nimbra.desktop");
+    std::filesystem::remove(autostart);
     startService();
     NimbraProcess nimbra(gHome->path(), program);
     startNimbra(nimbra, m_servicePort);
@@ -483,14 +490,12 @@ TEST_F(Session, TheInstalledPackageStartsFromItsMenuEntryAndLeavesNothingWhenRem
     m_desktop.screenshot(packages.file("tray.png"));
 
     // Options, "Start with Windows", OK: the entry starts the installed program.
-    std::filesystem::remove(gHome->file(".config/autostart/Nimbra.desktop"));
     ASSERT_TRUE(m_desktop.chooseTrayMenuItem(kOptions, kTrayItems));
     const auto form = waitForBox(); // the main form, told from the balloon by its height
     ASSERT_TRUE(form);
     m_desktop.click(form->x + 63, form->y + 122);  // the check box on the General page
     m_desktop.click(form->x + 129, form->y + 413); // OK
-    const std::string autostart = gHome->file(".config/autostart/Nimbra.desktop");
-    for (int i = 0; i < 100 && !std::filesystem::exists(autostart); ++i) {
+    for (int i = 0; i < kWait * 20 && !std::filesystem::exists(autostart); ++i) {
         std::this_thread::sleep_for(50ms);
     }
     EXPECT_NE(fileContent(autostart).find("\nExec=\"/usr/lib/nimbra/nimbra\""), std::string::npos)

@@ -4,6 +4,7 @@
 #include "platform/windows/Handle.h"
 
 #include <algorithm>
+#include <vector>
 #include <windows.h>
 
 namespace platform {
@@ -129,19 +130,44 @@ std::unique_ptr<ChildProcess> WindowsChildProcesses::start(const std::string& pr
         return nullptr;
     }
 
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-    startup.wShowWindow = SW_HIDE;
-    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdInput = input == INVALID_HANDLE_VALUE ? nullptr : input;
-    startup.hStdOutput = childOutput.get();
-    startup.hStdError = childOutput.get();
+    // The child inherits its ends of the pipes and nothing else: any other inheritable
+    // handle of this program (made by another thread, say) would otherwise go with it and
+    // could keep a pipe of this program open for as long as Warden runs.
+    std::vector<HANDLE> inherited{childOutput.get()};
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD inputFlags = 0;
+    if (input == INVALID_HANDLE_VALUE || !input || !GetHandleInformation(input, &inputFlags) ||
+        !(inputFlags & HANDLE_FLAG_INHERIT)) {
+        input = nullptr;
+    } else {
+        inherited.push_back(input);
+    }
+    SIZE_T listSize = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &listSize);
+    std::vector<char> listBuffer(listSize);
+    auto* attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(listBuffer.data());
+    if (!InitializeProcThreadAttributeList(attributes, 1, 0, &listSize)) {
+        return nullptr;
+    }
+    const bool listed =
+        UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited.data(),
+                                  inherited.size() * sizeof(HANDLE), nullptr, nullptr);
+
+    STARTUPINFOEXA startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.StartupInfo.wShowWindow = SW_HIDE;
+    startup.StartupInfo.hStdInput = input;
+    startup.StartupInfo.hStdOutput = childOutput.get();
+    startup.StartupInfo.hStdError = childOutput.get();
+    startup.lpAttributeList = attributes;
     // Suspended until it is in its job, so nothing it starts escapes the job.
-    const DWORD flags = CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED;
+    const DWORD flags =
+        CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT;
     PROCESS_INFORMATION created{};
-    const BOOL started = CreateProcessA(nullptr, commandLine->data(), nullptr, nullptr, TRUE, flags, nullptr,
-                                        nullptr, &startup, &created);
+    const BOOL started = listed && CreateProcessA(nullptr, commandLine->data(), nullptr, nullptr, TRUE, flags,
+                                                  nullptr, nullptr, &startup.StartupInfo, &created);
+    DeleteProcThreadAttributeList(attributes);
     // The child holds its own copy of the write end: the pipe ends when the child does.
     childOutput.reset();
     if (!started) {

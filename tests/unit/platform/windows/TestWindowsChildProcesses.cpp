@@ -176,6 +176,27 @@ TEST(WindowsChildProcesses, TerminatedAtOnceAndEndedWhenReleased)
     EXPECT_FALSE(processes.start("C:\\nonexistent\\warden.exe", {}));
 }
 
+TEST(WindowsChildProcesses, OnlyItsOwnPipeGoesToTheChild)
+{
+    // An inheritable pipe of this program's, as another thread might hold one: once this
+    // program closes its write end, the pipe is broken unless the child holds a copy.
+    SECURITY_ATTRIBUTES inheritable{};
+    inheritable.nLength = sizeof inheritable;
+    inheritable.bInheritHandle = TRUE;
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inheritable, 0));
+    WindowsChildProcesses processes;
+    const auto child = processes.start(thisProgram(), {kChildFlag, "sleep"});
+    ASSERT_TRUE(child);
+    output(*child, "\n");
+    CloseHandle(writeEnd);
+    DWORD waiting = 0;
+    EXPECT_FALSE(PeekNamedPipe(readEnd, nullptr, 0, nullptr, &waiting, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
+    CloseHandle(readEnd);
+}
+
 TEST(WindowsChildProcesses, ChildEndsWhenTheProgramThatStartedItEnds)
 {
     // The event lets the middle process end only once its child's id has been opened.

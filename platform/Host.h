@@ -5,6 +5,7 @@
 // Only standard types cross this header.
 
 #include "platform/ChildProcess.h"
+#include "platform/ChromiumBrowsers.h"
 #include "platform/Http.h"
 #include "platform/NetworkAdapters.h"
 #include "platform/SystemProxy.h"
@@ -118,6 +119,7 @@ struct Host
     ChildProcesses& processes;
     NetworkAdapters& adapters;
     Http& http;
+    ChromiumBrowsers& chromium;
 };
 
 // The implementation for the system the program was built for.

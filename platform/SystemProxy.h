@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,13 @@ public:
     // Tells running programs to read the settings again, then that they have changed.
     virtual void notifyRefresh() = 0;
     virtual void notifySettingsChanged() = 0;
+
+    // The desktop's per-scheme proxies (HTTP, HTTPS, FTP) that are set, by a name of the
+    // system's own. Browsers prefer them to a SOCKS proxy, so writing options through the
+    // proxy empties them; this reads them before, to keep, and setSchemeProxies puts back
+    // what was kept. Nothing on a system whose server text leaves no per-scheme proxy.
+    virtual std::map<std::string, std::string> schemeProxies() = 0;
+    virtual void setSchemeProxies(const std::map<std::string, std::string>& proxies) = 0;
 };
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 
 #include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -14,6 +15,12 @@ bool replaceFile(const std::string& path, const std::string& content)
     if (descriptor < 0) {
         return false;
     }
+    // mkstemp makes the file private; a file it replaces keeps the permission bits it had
+    // (a link's target's, which is what was read and written through the link).
+    struct stat existing
+    {
+    };
+    const bool kept = stat(path.c_str(), &existing) != 0 || fchmod(descriptor, existing.st_mode & 0777) == 0;
     std::size_t written = 0;
     while (written < content.size()) {
         const ssize_t n = write(descriptor, content.data() + written, content.size() - written);
@@ -23,7 +30,7 @@ bool replaceFile(const std::string& path, const std::string& content)
         written += static_cast<std::size_t>(n);
     }
     // On disk before the rename, so a crash leaves the old file or the new one.
-    const bool complete = written == content.size() && fsync(descriptor) == 0;
+    const bool complete = kept && written == content.size() && fsync(descriptor) == 0;
     const bool closed = close(descriptor) == 0;
     if (!complete || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
         unlink(temporary.c_str());

@@ -3,6 +3,7 @@
 #include "platform/linux/CurlHttp.h"
 #include "platform/linux/LinuxAutostart.h"
 #include "platform/linux/LinuxChildProcesses.h"
+#include "platform/linux/LinuxChromiumBrowsers.h"
 #include "platform/linux/LinuxClock.h"
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/LinuxFolders.h"
@@ -25,8 +26,9 @@ Host& systemHost()
     static LinuxChildProcesses processes;
     static LinuxNetworkAdapters adapters;
     static CurlHttp http;
-    static Host host{clock,       folders, desktop,   autostart, systemInfo,
-                     systemProxy, windows, processes, adapters,  http};
+    static LinuxChromiumBrowsers chromium;
+    static Host host{clock,   folders,   desktop,  autostart, systemInfo, systemProxy,
+                     windows, processes, adapters, http,      chromium};
     return host;
 }
 

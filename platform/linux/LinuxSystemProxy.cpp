@@ -10,6 +10,8 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <string_view>
 #include <system_error>
 
 namespace platform {
@@ -20,6 +22,14 @@ constexpr const char* kGnomeProxySchema = "org.gnome.system.proxy";
 constexpr const char* kKdeGroup = "Proxy Settings";
 // kioslaverc holds a few KiB; a damaged one is not read beyond this.
 constexpr std::size_t kMaxKioslavercSize = 1024 * 1024;
+
+// The per-scheme children of the GNOME schema, and the keys of KDE's group, that name a
+// proxy of their own for one kind of address.
+constexpr const char* kGnomeSchemes[] = {"http", "https", "ftp"};
+constexpr const char* kKdeSchemeKeys[] = {"httpProxy", "httpsProxy", "ftpProxy"};
+// The names schemeProxies gives them.
+constexpr std::string_view kGnomePrefix = "gnome:";
+constexpr std::string_view kKdePrefix = "kde:";
 
 bool gnomeSchemaInstalled()
 {
@@ -33,6 +43,14 @@ bool gnomeSchemaInstalled()
     return true;
 }
 
+std::string gnomeString(GSettings* settings, const char* key)
+{
+    gchar* value = g_settings_get_string(settings, key);
+    std::string text = value ? value : "";
+    g_free(value);
+    return text;
+}
+
 // GSettings aborts the program on a schema it does not know, so it is asked first.
 bool writeGnome(const DesktopProxy& proxy)
 {
@@ -44,6 +62,18 @@ bool writeGnome(const DesktopProxy& proxy)
     // All keys reach the backend together, so a reader never sees half a change.
     g_settings_delay(settings);
     g_settings_delay(socks);
+    std::vector<GSettings*> schemes;
+    if (proxy.manual) {
+        // Browsers take an HTTP, HTTPS or FTP proxy before the SOCKS one: none may be left set.
+        for (const char* scheme : kGnomeSchemes) {
+            GSettings* child = g_settings_get_child(settings, scheme);
+            g_settings_delay(child);
+            if (!gnomeString(child, "host").empty()) {
+                g_settings_set_string(child, "host", "");
+            }
+            schemes.push_back(child);
+        }
+    }
     g_settings_set_string(settings, "mode", proxy.manual ? "manual" : "none");
     if (proxy.manual) {
         g_settings_set_string(socks, "host", proxy.socksHost.c_str());
@@ -56,6 +86,10 @@ bool writeGnome(const DesktopProxy& proxy)
         }
         hosts.push_back(nullptr);
         g_settings_set_strv(settings, "ignore-hosts", hosts.data());
+    }
+    for (GSettings* child : schemes) {
+        g_settings_apply(child);
+        g_object_unref(child);
     }
     g_settings_apply(socks);
     g_settings_apply(settings);
@@ -73,36 +107,64 @@ bool inKdeSession()
     return desktops.find(":kde:") != std::string::npos;
 }
 
+// kioslaverc as it is on disk. Nothing when there is no configuration folder, or the file
+// is there but is no small regular file that can be read: it is then neither taken as
+// empty nor written over.
+struct Kioslaverc
+{
+    std::string path;
+    bool exists = false;
+    std::string text;
+};
+std::optional<Kioslaverc> readKioslaverc()
+{
+    const std::string configHome = xdgConfigHome();
+    if (configHome.empty()) {
+        return std::nullopt;
+    }
+    Kioslaverc file{configHome + "/kioslaverc", false, ""};
+    std::error_code failed;
+    file.exists = std::filesystem::exists(file.path, failed);
+    if (failed) {
+        return std::nullopt;
+    }
+    if (!file.exists) {
+        return file;
+    }
+    if (!std::filesystem::is_regular_file(file.path, failed)) {
+        return std::nullopt;
+    }
+    std::ifstream in(file.path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    file.text.resize(kMaxKioslavercSize);
+    in.read(file.text.data(), static_cast<std::streamsize>(file.text.size()));
+    // A file too big to be KDE's is not rewritten from a part of it.
+    if (in.bad() || in.gcount() == static_cast<std::streamsize>(file.text.size())) {
+        return std::nullopt;
+    }
+    file.text.resize(static_cast<std::size_t>(in.gcount()));
+    return file;
+}
+
+bool writeKioslaverc(const Kioslaverc& file, const std::string& text)
+{
+    if (!file.exists) {
+        ensuredXdgConfigHome();
+    }
+    return replaceFile(file.path, text);
+}
+
 // kioslaverc is written directly, as KDE's own dialog writes it, so no KDE tool is needed
 // (and none that exists only in one Plasma version).
 bool writeKde(const DesktopProxy& proxy)
 {
-    const std::string configHome = xdgConfigHome();
-    if (configHome.empty()) {
+    const std::optional<Kioslaverc> file = readKioslaverc();
+    if (!file || (!file->exists && !inKdeSession())) {
         return false;
     }
-    const std::string path = configHome + "/kioslaverc";
-    std::error_code failed;
-    const bool exists = std::filesystem::exists(path, failed);
-    if (!exists && !inKdeSession()) {
-        return false;
-    }
-    std::string text;
-    if (exists) {
-        if (!std::filesystem::is_regular_file(path, failed)) {
-            return false;
-        }
-        std::ifstream in(path, std::ios::binary);
-        text.resize(kMaxKioslavercSize);
-        in.read(text.data(), static_cast<std::streamsize>(text.size()));
-        if (in.gcount() == static_cast<std::streamsize>(text.size())) {
-            return false; // too big to be KDE's: not rewritten from a part of it
-        }
-        text.resize(static_cast<std::size_t>(in.gcount()));
-    } else {
-        ensuredXdgConfigHome();
-    }
-    return replaceFile(path, kioslavercWith(text, proxy));
+    return writeKioslaverc(*file, kioslavercWith(file->text, proxy));
 }
 
 bool sessionBusAvailable()
@@ -164,6 +226,15 @@ std::string kioslavercWith(const std::string& text, const DesktopProxy& proxy)
         }
         values.emplace_back("NoProxyFor", list);
     }
+    if (proxy.manual) {
+        // As GNOME's: a proxy of the scheme's own would be taken before the SOCKS one.
+        for (const char* key : kKdeSchemeKeys) {
+            const std::optional<std::string> set = ini.value(kKdeGroup, key);
+            if (set && !set->empty()) {
+                values.emplace_back(key, "");
+            }
+        }
+    }
     ini.setValues(kKdeGroup, values);
     return ini.text();
 }
@@ -188,6 +259,72 @@ void LinuxSystemProxy::notifyRefresh()
 {
     // Writes still queued in GSettings reach the backend (and so the other programs) now.
     g_settings_sync();
+}
+
+std::map<std::string, std::string> LinuxSystemProxy::schemeProxies()
+{
+    std::map<std::string, std::string> proxies;
+    if (gnomeSchemaInstalled()) {
+        GSettings* settings = g_settings_new(kGnomeProxySchema);
+        for (const char* scheme : kGnomeSchemes) {
+            GSettings* child = g_settings_get_child(settings, scheme);
+            const std::string host = gnomeString(child, "host");
+            if (!host.empty()) {
+                proxies[std::string(kGnomePrefix) + scheme] = host;
+            }
+            g_object_unref(child);
+        }
+        g_object_unref(settings);
+    }
+    const std::optional<Kioslaverc> file = readKioslaverc();
+    if (file && file->exists) {
+        const IniText ini(file->text);
+        for (const char* key : kKdeSchemeKeys) {
+            const std::optional<std::string> value = ini.value(kKdeGroup, key);
+            if (value && !value->empty()) {
+                proxies[std::string(kKdePrefix) + key] = *value;
+            }
+        }
+    }
+    return proxies;
+}
+
+void LinuxSystemProxy::setSchemeProxies(const std::map<std::string, std::string>& proxies)
+{
+    // Only the names schemeProxies gives are written; anything else is no key of ours.
+    std::vector<std::pair<const char*, std::string>> gnome;
+    std::vector<std::pair<std::string, std::string>> kde;
+    for (const auto& [name, value] : proxies) {
+        for (const char* scheme : kGnomeSchemes) {
+            if (name == std::string(kGnomePrefix) + scheme) {
+                gnome.emplace_back(scheme, value);
+            }
+        }
+        for (const char* key : kKdeSchemeKeys) {
+            if (name == std::string(kKdePrefix) + key) {
+                kde.emplace_back(key, value);
+            }
+        }
+    }
+    if (!gnome.empty() && gnomeSchemaInstalled()) {
+        GSettings* settings = g_settings_new(kGnomeProxySchema);
+        for (const auto& [scheme, host] : gnome) {
+            GSettings* child = g_settings_get_child(settings, scheme);
+            g_settings_set_string(child, "host", host.c_str());
+            g_object_unref(child);
+        }
+        g_object_unref(settings);
+    }
+    if (!kde.empty()) {
+        if (const std::optional<Kioslaverc> file = readKioslaverc()) {
+            IniText ini(file->text);
+            ini.setValues(kKdeGroup, kde);
+            writeKioslaverc(*file, ini.text());
+        }
+    }
+    if (!gnome.empty()) {
+        g_settings_sync();
+    }
 }
 
 void LinuxSystemProxy::notifySettingsChanged()

@@ -15,6 +15,10 @@ public:
     bool setOptions(const std::optional<std::string>& connection, const Options& options) override;
     void notifyRefresh() override;
     void notifySettingsChanged() override;
+    // GNOME's http, https and ftp hosts as "gnome:http", ... (where the schema is
+    // installed), KDE's httpProxy, httpsProxy and ftpProxy as "kde:httpProxy", ...
+    std::map<std::string, std::string> schemeProxies() override;
+    void setSchemeProxies(const std::map<std::string, std::string>& proxies) override;
 };
 
 // The parts of what is written, as the desktops keep them.
@@ -29,7 +33,8 @@ struct DesktopProxy
 DesktopProxy desktopProxy(const SystemProxy::Options& options);
 
 // kioslaverc with its [Proxy Settings] group set as KDE's own dialog sets it; every other
-// group and key stays as it was. Switching off sets ProxyType only.
+// group and key stays as it was. Switching on also empties httpProxy, httpsProxy and
+// ftpProxy where they are set; switching off sets ProxyType only.
 std::string kioslavercWith(const std::string& text, const DesktopProxy& proxy);
 
 } // namespace platform

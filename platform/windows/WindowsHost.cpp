@@ -3,6 +3,7 @@
 #include "platform/windows/WinInetHttp.h"
 #include "platform/windows/WindowsAutostart.h"
 #include "platform/windows/WindowsChildProcesses.h"
+#include "platform/windows/WindowsChromiumBrowsers.h"
 #include "platform/windows/WindowsClock.h"
 #include "platform/windows/WindowsDesktop.h"
 #include "platform/windows/WindowsFolders.h"
@@ -25,8 +26,9 @@ Host& systemHost()
     static WindowsChildProcesses processes;
     static WindowsNetworkAdapters adapters;
     static WinInetHttp http;
-    static Host host{clock,       folders, desktop,   autostart, systemInfo,
-                     systemProxy, windows, processes, adapters,  http};
+    static WindowsChromiumBrowsers chromium;
+    static Host host{clock,   folders,   desktop,  autostart, systemInfo, systemProxy,
+                     windows, processes, adapters, http,      chromium};
     return host;
 }
 

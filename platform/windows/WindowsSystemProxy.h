@@ -13,6 +13,10 @@ public:
     bool setOptions(const std::optional<std::string>& connection, const Options& options) override;
     void notifyRefresh() override;
     void notifySettingsChanged() override;
+    // The server text written is "socks=" and an address alone, which leaves WinINet no
+    // proxy of any scheme's own: there is nothing to keep or put back.
+    std::map<std::string, std::string> schemeProxies() override { return {}; }
+    void setSchemeProxies(const std::map<std::string, std::string>&) override {}
 };
 
 } // namespace platform

@@ -49,7 +49,20 @@ bool FakeSystemProxy::setOptions(const std::optional<std::string>& connection, c
 {
     calls.push_back("options " + connection.value_or("(default)") + " " + std::to_string(options.flags) +
                     " " + options.server + " " + options.bypass.value_or("(keep)"));
+    if (acceptOptions && options.flags == kThroughProxy) {
+        schemes.clear();
+    }
     return acceptOptions;
+}
+
+void FakeSystemProxy::setSchemeProxies(const std::map<std::string, std::string>& proxies)
+{
+    std::string list;
+    for (const auto& [name, value] : proxies) {
+        list += (list.empty() ? "" : ",") + name + "=" + value;
+    }
+    calls.push_back("schemes " + list);
+    schemes = proxies;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -93,7 +94,9 @@ public:
 };
 
 // Records every call in order, one readable line each: "list", "options <connection or
-// (default)> <flags> <server> <bypass or (keep)>", "refresh", "changed".
+// (default)> <flags> <server> <bypass or (keep)>", "refresh", "changed", "schemes k=v,k=v".
+// Options through the proxy, when accepted, empty the per-scheme proxies, as the desktops'
+// do.
 class FakeSystemProxy : public platform::SystemProxy
 {
 public:
@@ -106,6 +109,11 @@ public:
     bool setOptions(const std::optional<std::string>& connection, const Options& options) override;
     void notifyRefresh() override { calls.push_back("refresh"); }
     void notifySettingsChanged() override { calls.push_back("changed"); }
+
+    // The per-scheme proxies that are set.
+    std::map<std::string, std::string> schemes;
+    std::map<std::string, std::string> schemeProxies() override { return schemes; }
+    void setSchemeProxies(const std::map<std::string, std::string>& proxies) override;
 };
 
 class FakeTopLevelWindows : public platform::TopLevelWindows
@@ -167,6 +175,17 @@ public:
     std::unique_ptr<platform::HttpSession> open(const std::string& agent) override;
 };
 
+// Browsers the test says are installed, and the user-data folders of those it says run.
+class FakeChromiumBrowsers : public platform::ChromiumBrowsers
+{
+public:
+    std::vector<Browser> browsers;
+    std::set<std::string> running;
+
+    std::vector<Browser> installed() const override { return browsers; }
+    bool inUse(const std::string& userDataFolder) const override { return running.contains(userDataFolder); }
+};
+
 // One fake of each part, handed to the logic as a platform::Host.
 struct FakeHost
 {
@@ -180,9 +199,10 @@ struct FakeHost
     FakeChildProcesses processes;
     FakeNetworkAdapters adapters;
     FakeHttp http;
+    FakeChromiumBrowsers chromium;
     platform::Host host()
     {
-        return {clock,       folders, desktop,   autostart, systemInfo,
-                systemProxy, windows, processes, adapters,  http};
+        return {clock,   folders,   desktop,  autostart, systemInfo, systemProxy,
+                windows, processes, adapters, http,      chromium};
     }
 };

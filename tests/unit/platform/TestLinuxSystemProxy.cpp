@@ -6,12 +6,15 @@
 
 #include "tests/support/TempDir.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 using namespace platform;
 
@@ -38,6 +41,23 @@ std::string gsettingsGet(const std::string& schema, const std::string& key)
         output.pop_back();
     }
     return output;
+}
+
+// Whether `condition` comes true within a few seconds while GLib's main context runs, as
+// the program's event loop runs it: GSettings learns there of changes made by another
+// program.
+template <typename Condition> bool seenSoon(Condition condition)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
 }
 
 const SystemProxy::Options kOn{SystemProxy::kThroughProxy, "socks=127.0.0.1:7070", "a.example,,<-loopback>,"};
@@ -72,13 +92,27 @@ TEST(Kioslaverc, TheProxyGroupAsKdeWritesItEverythingElseKept)
               "socksProxy=socks://127.0.0.1 7070\nNoProxyFor=a.example,<-loopback>\n\n[Other]\nx=y\n");
 }
 
+TEST(Kioslaverc, SwitchingOnEmptiesTheSchemeProxiesThatAreSetOnly)
+{
+    const std::string before = "[Proxy Settings]\nProxyType=1\nhttpProxy=http://proxy.corp 3128\n"
+                               "httpsProxy=\nftpProxy = ftp://f 21\n\n[Other]\nhttpProxy=keep\n";
+    const std::string on = kioslavercWith(before, desktopProxy(kOn));
+    // A missing or empty key is no proxy: it is not written.
+    EXPECT_EQ(
+        on,
+        "[Proxy Settings]\nProxyType=1\nhttpProxy=\nhttpsProxy=\nftpProxy=\n"
+        "socksProxy=socks://127.0.0.1 7070\nNoProxyFor=a.example,<-loopback>\n\n[Other]\nhttpProxy=keep\n");
+    EXPECT_EQ(kioslavercWith(on, desktopProxy(kOn)), on);
+    EXPECT_EQ(kioslavercWith(before, desktopProxy(kOff)),
+              "[Proxy Settings]\nProxyType=0\nhttpProxy=http://proxy.corp 3128\n"
+              "httpsProxy=\nftpProxy = ftp://f 21\n\n[Other]\nhttpProxy=keep\n");
+}
+
 TEST(LinuxSystemProxy, GnomeAndKdeSettingsAreWrittenAndReadBack)
 {
     LinuxSystemProxy proxy;
     EXPECT_EQ(proxy.activeDialUpConnections(), std::vector<std::string>{});
     EXPECT_FALSE(proxy.setOptions("VPN", kOn)); // no such thing on this system
-    // A key the program does not write stays as the user set it.
-    ASSERT_EQ(std::system("gsettings set org.gnome.system.proxy.http host 'user.proxy'"), 0);
 
     ASSERT_TRUE(proxy.setOptions(std::nullopt, kOn));
     proxy.notifyRefresh();
@@ -87,7 +121,6 @@ TEST(LinuxSystemProxy, GnomeAndKdeSettingsAreWrittenAndReadBack)
     EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.socks", "host"), "'127.0.0.1'");
     EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.socks", "port"), "7070");
     EXPECT_EQ(gsettingsGet("org.gnome.system.proxy", "ignore-hosts"), "['a.example', '<-loopback>']");
-    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.http", "host"), "'user.proxy'");
     EXPECT_NE(fileContent(configFile("kioslaverc")).find("ProxyType=1\n"), std::string::npos);
 
     // Off: direct; host, port and the list stay.
@@ -97,6 +130,55 @@ TEST(LinuxSystemProxy, GnomeAndKdeSettingsAreWrittenAndReadBack)
     EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.socks", "host"), "'127.0.0.1'");
     EXPECT_EQ(gsettingsGet("org.gnome.system.proxy", "ignore-hosts"), "['a.example', '<-loopback>']");
     EXPECT_NE(fileContent(configFile("kioslaverc")).find("ProxyType=0\n"), std::string::npos);
+}
+
+TEST(LinuxSystemProxy, SchemeProxiesAreEmptiedWhileOnAndPutBackAsTheyWere)
+{
+    LinuxSystemProxy proxy;
+    // The user's own proxies, set by another program.
+    ASSERT_EQ(std::system("gsettings set org.gnome.system.proxy.http host 'proxy.corp' && "
+                          "gsettings set org.gnome.system.proxy.http port 3128 && "
+                          "gsettings set org.gnome.system.proxy.https host 'secure.corp' && "
+                          "gsettings set org.gnome.system.proxy.ftp host ''"),
+              0);
+    const std::string kioslaverc = "[Proxy Settings]\nProxyType=1\nhttpProxy=http://proxy.corp 3128\n"
+                                   "httpsProxy=\n\n[Other]\nftpProxy=keep\n";
+    gHome->writeFile("config/kioslaverc", kioslaverc);
+    const std::map<std::string, std::string> users = {{"gnome:http", "proxy.corp"},
+                                                      {"gnome:https", "secure.corp"},
+                                                      {"kde:httpProxy", "http://proxy.corp 3128"}};
+    ASSERT_TRUE(seenSoon([&] { return proxy.schemeProxies() == users; }));
+
+    ASSERT_TRUE(proxy.setOptions(std::nullopt, kOn));
+    proxy.notifyRefresh();
+    EXPECT_EQ(proxy.schemeProxies(), (std::map<std::string, std::string>{}));
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.http", "host"), "''");
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.https", "host"), "''");
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.http", "port"), "3128");
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.socks", "host"), "'127.0.0.1'");
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy", "mode"), "'manual'");
+    EXPECT_EQ(fileContent(configFile("kioslaverc")),
+              "[Proxy Settings]\nProxyType=1\nhttpProxy=\nhttpsProxy=\nsocksProxy=socks://127.0.0.1 7070\n"
+              "NoProxyFor=a.example,<-loopback>\n\n[Other]\nftpProxy=keep\n");
+
+    // Names that are no scheme proxy of ours are passed over.
+    proxy.setSchemeProxies({{"gnome:socks", "x"}, {"kde:socksProxy", "x"}, {"http", "x"}});
+    EXPECT_EQ(proxy.schemeProxies(), (std::map<std::string, std::string>{}));
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.socks", "host"), "'127.0.0.1'");
+
+    proxy.setSchemeProxies(users);
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.http", "host"), "'proxy.corp'");
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.https", "host"), "'secure.corp'");
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.ftp", "host"), "''");
+    EXPECT_EQ(
+        fileContent(configFile("kioslaverc")),
+        "[Proxy Settings]\nProxyType=1\nhttpProxy=http://proxy.corp 3128\nhttpsProxy=\n"
+        "socksProxy=socks://127.0.0.1 7070\nNoProxyFor=a.example,<-loopback>\n\n[Other]\nftpProxy=keep\n");
+    // Switching off leaves them as they are.
+    ASSERT_TRUE(proxy.setOptions(std::nullopt, kOff));
+    proxy.notifyRefresh();
+    EXPECT_EQ(proxy.schemeProxies(), users);
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.http", "host"), "'proxy.corp'");
 }
 
 TEST(LinuxSystemProxy, AKioslavercThatIsNoSmallFileIsLeftAlone)
@@ -112,6 +194,7 @@ TEST(LinuxSystemProxy, AKioslavercThatIsNoSmallFileIsLeftAlone)
     gHome->writeFile("config/kioslaverc", huge);
     proxy.setOptions(std::nullopt, kOn);
     EXPECT_EQ(fileContent(path), huge);
+    std::filesystem::remove(path);
 }
 
 // GLib reads its environment once: the test's own configuration folder, the keyfile

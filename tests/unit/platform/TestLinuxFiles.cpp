@@ -1,0 +1,50 @@
+#include "platform/Files.h"
+
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+using namespace platform;
+
+namespace {
+
+mode_t permissions(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+} // namespace
+
+TEST(ReplaceFile, ANewFileIsPrivateAReplacedOneKeepsItsPermissions)
+{
+    TempDir temp;
+    const std::string fresh = temp.file("fresh");
+    ASSERT_TRUE(replaceFile(fresh, "one"));
+    EXPECT_EQ(fileContent(fresh), "one");
+    EXPECT_EQ(permissions(fresh), 0600u);
+
+    // A desktop's configuration file other programs read stays readable to them.
+    const std::string shared = temp.writeFile("shared", "old");
+    chmod(shared.c_str(), 0644);
+    ASSERT_TRUE(replaceFile(shared, "new"));
+    EXPECT_EQ(fileContent(shared), "new");
+    EXPECT_EQ(permissions(shared), 0644u);
+
+    // Through a link, the link is replaced by a file with its target's permissions.
+    const std::string target = temp.writeFile("target", "t");
+    chmod(target.c_str(), 0640);
+    std::filesystem::create_symlink(target, temp.file("link"));
+    ASSERT_TRUE(replaceFile(temp.file("link"), "l"));
+    EXPECT_FALSE(std::filesystem::is_symlink(temp.file("link")));
+    EXPECT_EQ(permissions(temp.file("link")), 0640u);
+    EXPECT_EQ(fileContent(target), "t");
+
+    EXPECT_FALSE(replaceFile(temp.file("missing/file"), "x"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 4);
+}

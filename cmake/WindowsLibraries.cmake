@@ -1,15 +1,15 @@
 # Libraries of the Windows build.
 
-# asio is header-only. A cross build has no Windows package of it: the build machine's
-# Debian headers serve, through a folder that holds only them, so no other header of the
+# asio and nlohmann/json are header-only. A cross build has no Windows package of them: the
+# build machine's Debian headers serve, through a folder that holds only them, so no other header of the
 # build machine is seen. A build on Windows finds its own.
 add_library(header_only_libs INTERFACE)
 if(CMAKE_CROSSCOMPILING)
   set(header_only_dir ${CMAKE_BINARY_DIR}/header-only)
   file(MAKE_DIRECTORY ${header_only_dir})
-  foreach(entry asio asio.hpp)
+  foreach(entry asio asio.hpp nlohmann)
     if(NOT EXISTS /usr/include/${entry})
-      message(FATAL_ERROR "/usr/include/${entry} is missing: install libasio-dev (scripts/deps)")
+      message(FATAL_ERROR "/usr/include/${entry} is missing: install libasio-dev and nlohmann-json3-dev (scripts/deps)")
     endif()
     file(CREATE_LINK /usr/include/${entry} ${header_only_dir}/${entry} SYMBOLIC)
   endforeach()

@@ -8,6 +8,8 @@ inline constexpr const char* kMutexName = "DiruDO";
 inline constexpr const char* kDataFolderName = "Nimbra";
 inline constexpr const char* kSettingsFileName = "dirudo.ini";
 inline constexpr const char* kReportFileName = "report.txt";
+// What the program changed outside its folder while hiding, kept until it is put back.
+inline constexpr const char* kRestoreFileName = "restore.json";
 inline constexpr const char* kSkinFileName = "default.skn";
 inline constexpr const char* kDefaultInternalPort = "7070";
 // The name of the start-at-log-on entry.

@@ -8,7 +8,6 @@
 #include "nimbra/BuildConfig.h"
 #include "proxy/FirefoxProfile.h"
 #include "proxy/HostQueries.h"
-#include "proxy/SystemProxy.h"
 #include "skin/Icons.h"
 #include "skin/Skin.h"
 #include "skin/TrayIcon.h"
@@ -136,6 +135,9 @@ bool TfrmMain::InitMain()
             Report("Firefox: detected");
         }
         Report("TimeZone: " + GetTimeZoneText(m_host.clock));
+        // A run that ended while hiding left the browsers pointed at a Warden that is gone:
+        // they are switched back before anything is asked of the service.
+        m_warden->proxySwitch().restoreEarlierRun();
         SilentUpdate();
     });
     return true;
@@ -160,8 +162,10 @@ bool TfrmMain::InitSettings()
     m_helpFile = m_applicationFolder + platform::kHelpFile;
     m_skinFile = m_settings->readString("Config", "Skin", m_applicationFolder + global::kSkinFileName);
     m_internalPort = m_settings->readString("Config", "InternalPort", global::kDefaultInternalPort);
-    m_warden = std::make_unique<WardenControl>(m_host, *this, *m_log, m_exitServers,
-                                               WardenControl::Settings{m_applicationFolder, m_internalPort});
+    m_warden =
+        std::make_unique<WardenControl>(m_host, *this, *m_log, m_exitServers,
+                                        WardenControl::Settings{m_applicationFolder, m_internalPort,
+                                                                m_dataFolder + global::kRestoreFileName});
     m_handshake = std::make_unique<ServiceHandshake>(
         m_host, *this, *m_log, m_exitServers, *m_warden,
         ServiceHandshake::Settings{m_serviceAddresses, m_executablePath, global::kVersion,
@@ -226,7 +230,9 @@ void TfrmMain::SilentUpdate()
 
 void TfrmMain::SetProxy(bool enable, const std::string& proxyAddress, const std::string& bypassList)
 {
-    ::SetProxy(m_host, *this, enable, proxyAddress, bypassList);
+    if (m_warden) {
+        m_warden->proxySwitch().SetProxy(enable, proxyAddress, bypassList);
+    }
 }
 
 int TfrmMain::SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,

@@ -2,7 +2,6 @@
 
 #include "core/Global.h"
 #include "core/WardenMessages.h"
-#include "proxy/SystemProxy.h"
 
 #include <stdexcept>
 
@@ -14,7 +13,8 @@ constexpr int kBalloonMs = 10000;
 
 WardenControl::WardenControl(platform::Host host, MainView& view, ActivityLog& log,
                              const ExitServers& servers, Settings settings)
-    : m_host(host), m_view(view), m_log(log), m_servers(servers), m_settings(std::move(settings))
+    : m_host(host), m_view(view), m_log(log), m_servers(servers), m_settings(std::move(settings)),
+      m_proxy(host, view, log, m_settings.restoreFile)
 {
 }
 
@@ -75,10 +75,17 @@ void WardenControl::Sweep()
         m_view.SkinMsgBox(global::kAppTitle, "Can not close Warden!", MsgKind::Error, MsgButton::Ok);
     }
     m_warden.reset();
+    // What this Warden left unterminated is a line of its own, never the start of the next
+    // Warden's first line.
+    m_pipe.finish();
 }
 
 void WardenControl::timReadTimer()
 {
+    // Profiles of a browser that was running at the switch on are written once it has ended.
+    if (m_proxy.waitingForBrowsers()) {
+        m_proxy.writeWaitingProfiles();
+    }
     if (!m_warden) {
         return;
     }
@@ -111,6 +118,8 @@ void WardenControl::lostConnection()
     if (m_view.SkinMsgBox(global::kAppTitle, "Do you want to reconnect?", MsgKind::Warning,
                           MsgButton::Yes | MsgButton::No) == 6) {
         m_view.setTimer(MainTimer::Reset, true, kResetIntervalMs);
+    } else {
+        m_proxy.releaseProfiles();
     }
 }
 
@@ -124,7 +133,7 @@ void WardenControl::timResetTimer()
 void WardenControl::StopDiruDO1Click()
 {
     m_view.setTimer(MainTimer::Read, false, kPollIntervalMs);
-    SetProxy(m_host, m_view, false, "", "");
+    m_proxy.SetProxy(false, "", "");
     SetDiruDOStatus(DiruDOStatus::Off, "User stopped Diru DO", BalloonIcon::Information);
     m_log.report("User stopped Diru DO");
 }
@@ -144,7 +153,7 @@ void WardenControl::DiruDO1Click()
 
 void WardenControl::EnableProxy()
 {
-    SetProxy(m_host, m_view, true, "127.0.0.1:" + m_settings.internalPort, bypassList(m_view.bypassLines()));
+    m_proxy.SetProxy(true, "127.0.0.1:" + m_settings.internalPort, bypassList(m_view.bypassLines()));
 }
 
 void WardenControl::ProcessMsg()

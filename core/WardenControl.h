@@ -5,6 +5,7 @@
 #include "core/MainView.h"
 #include "core/WardenLines.h"
 #include "platform/Host.h"
+#include "proxy/ProxySwitch.h"
 
 #include <memory>
 #include <string>
@@ -21,6 +22,8 @@ public:
     {
         std::string applicationFolder; // ends in the separator
         std::string internalPort;
+        // Where what the proxy switch changes outside the program's folder is recorded.
+        std::string restoreFile;
     };
 
     static constexpr int kPollIntervalMs = 1000;
@@ -53,6 +56,7 @@ public:
     const std::string& commandLine() const { return m_commandLine; }
     const std::vector<std::string>& PipeLines() const { return m_pipe.lines(); }
     std::size_t ProcessedCount() const { return m_processedCount; }
+    ProxySwitch& proxySwitch() { return m_proxy; }
 
 private:
     void lostConnection();
@@ -63,6 +67,7 @@ private:
     ActivityLog& m_log;
     const ExitServers& m_servers;
     Settings m_settings;
+    ProxySwitch m_proxy;
     std::unique_ptr<platform::ChildProcess> m_warden;
     std::string m_commandLine;
     WardenLines m_pipe;

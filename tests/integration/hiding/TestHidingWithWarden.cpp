@@ -35,10 +35,12 @@ protected:
                  m_fake.desktop,    m_fake.autostart,
                  m_fake.systemInfo, m_fake.systemProxy,
                  m_fake.windows,    m_processes,
-                 m_fake.adapters,   platform::systemHost().http},
+                 m_fake.adapters,   platform::systemHost().http,
+                 m_fake.chromium},
           m_log(m_fake.clock, m_dir.file("report.txt")),
           m_control(m_host, m_view, m_log, m_servers,
-                    {std::string(std::getenv("NIMBRA_APP_DIR")) + "/", std::to_string(m_localPort)})
+                    {std::string(std::getenv("NIMBRA_APP_DIR")) + "/", std::to_string(m_localPort),
+                     m_dir.file("restore.json")})
     {
     }
     ~HidingWithWarden() override { m_control.Sweep(); }

@@ -198,11 +198,13 @@ TEST_F(ReferenceService, TheProgramsHandshakeTakesItsExitsFromIt)
     FakeHost fake;
     const platform::Host host{
         fake.clock,       fake.folders, fake.desktop,   fake.autostart, fake.systemInfo,
-        fake.systemProxy, fake.windows, fake.processes, fake.adapters,  platform::systemHost().http};
+        fake.systemProxy, fake.windows, fake.processes, fake.adapters,  platform::systemHost().http,
+        fake.chromium};
     FakeView view;
     ActivityLog log(fake.clock, m_dir.file("report.txt"));
     ExitServers servers;
-    WardenControl warden(host, view, log, servers, {m_dir.path() + "/", "7070"});
+    WardenControl warden(host, view, log, servers,
+                         {m_dir.path() + "/", "7070", m_dir.path() + "/restore.json"});
     ServiceHandshake handshake(
         host, view, log, servers, warden,
         {{"http://127.0.0.1:" + std::to_string(m_port)}, m_dir.writeFile("nimbra", "x"), "1.33", "q"});

@@ -35,7 +35,11 @@ protected:
         .ExitUser = "user",
         .ExitKey = "key"};
     ActivityLog m_log{m_fake.clock, m_dir.file("report.txt")};
-    WardenControl m_warden{m_fake.host(), m_view, m_log, m_servers, {m_dir.path() + "/app/", "7070"}};
+    WardenControl m_warden{m_fake.host(),
+                           m_view,
+                           m_log,
+                           m_servers,
+                           {m_dir.path() + "/app/", "7070", m_dir.path() + "/restore.json"}};
 };
 
 } // namespace

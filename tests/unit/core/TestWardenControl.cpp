@@ -23,8 +23,9 @@ protected:
         m_folder = m_dir.makeFolder(folder) + "/";
         m_dir.writeFile(folder + "/" + platform::kWardenProgram, "");
         m_log = std::make_unique<ActivityLog>(m_fake.clock, m_dir.file("report.txt"));
-        m_control = std::make_unique<WardenControl>(m_fake.host(), m_view, *m_log, m_servers,
-                                                    WardenControl::Settings{m_folder, port});
+        m_control = std::make_unique<WardenControl>(
+            m_fake.host(), m_view, *m_log, m_servers,
+            WardenControl::Settings{m_folder, port, m_dir.file("restore.json")});
     }
 
     // Warden started, with `output` waiting in its pipe, read by as many ticks as it takes.
@@ -315,6 +316,17 @@ TEST_F(Hiding, SweepEndsARunningWardenAndReleasesAnEndedOne)
     EXPECT_EQ(m_view.boxes.back().text, "Can not close Warden!");
     EXPECT_TRUE(m_fake.processes.latest().released);
     EXPECT_FALSE(m_view.timerOn(MainTimer::Read));
+}
+
+TEST_F(Hiding, TheNextWardensFirstLineIsNotGluedToTheLastOnesFragment)
+{
+    // A line cut at the end of a read, then Warden swept before the rest came.
+    run("160138\r\n1602");
+    m_control->Sweep();
+    m_fake.processes.children.clear();
+    run("160036\r\n");
+    EXPECT_EQ(m_control->PipeLines().back(), "160036");
+    EXPECT_EQ(logged().back(), "Searching...");
 }
 
 TEST_F(Hiding, ATickWhileABoxIsOpenTakesLaterLinesEachOnce)

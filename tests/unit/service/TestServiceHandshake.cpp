@@ -37,8 +37,9 @@ protected:
     {
         m_dir.writeFile("nimbra", "123456789"); // its checksum is CBF43926
         m_log = std::make_unique<ActivityLog>(m_fake.clock, m_dir.file("report.txt"));
-        m_warden = std::make_unique<WardenControl>(m_fake.host(), m_view, *m_log, m_servers,
-                                                   WardenControl::Settings{m_dir.path() + "/", "7070"});
+        m_warden = std::make_unique<WardenControl>(
+            m_fake.host(), m_view, *m_log, m_servers,
+            WardenControl::Settings{m_dir.path() + "/", "7070", m_dir.path() + "/restore.json"});
         m_handshake = std::make_unique<ServiceHandshake>(
             m_fake.host(), m_view, *m_log, m_servers, *m_warden,
             ServiceHandshake::Settings{kBases, m_dir.file("nimbra"), "1.33", kKey});

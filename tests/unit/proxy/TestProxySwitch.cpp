@@ -1,0 +1,204 @@
+#include "proxy/ProxySwitch.h"
+
+#include "tests/support/FakeHost.h"
+#include "tests/support/FakeView.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kUsersOwn = R"({"browser":{"x":1},"webrtc":{"ip_handling_policy":"default"}})";
+const std::string kWithout = R"({"profile":{"name":"Work"}})";
+const std::string kProxied = R"("disable_non_proxied_udp")";
+
+class Switch : public ::testing::Test
+{
+protected:
+    Switch()
+    {
+        m_chromium = m_dir.makeFolder("home/chromium");
+        m_fake.chromium.browsers = {{"Chromium", m_chromium}};
+        m_fake.systemProxy.schemes = {{"gnome:http", "proxy.corp"}};
+        m_dir.writeFile("home/chromium/Local State",
+                        R"({"profile":{"info_cache":{"Default":{},"Profile 1":{}}}})");
+        m_dir.writeFile("home/chromium/Default/Preferences", kUsersOwn);
+        m_dir.writeFile("home/chromium/Profile 1/Preferences", kWithout);
+        // The paths as the switch names them in its record.
+        m_default =
+            m_chromium + platform::kPathSeparator + "Default" + platform::kPathSeparator + "Preferences";
+        m_work =
+            m_chromium + platform::kPathSeparator + "Profile 1" + platform::kPathSeparator + "Preferences";
+        restart();
+    }
+
+    // A new run of the program on the same data folder.
+    void restart()
+    {
+        m_switch.reset();
+        m_log = std::make_unique<ActivityLog>(m_fake.clock, m_dir.file("report.txt"));
+        m_switch = std::make_unique<ProxySwitch>(m_fake.host(), m_view, *m_log, record());
+    }
+
+    void on() { m_switch->SetProxy(true, "127.0.0.1:7070", "<-loopback>,"); }
+    void off() { m_switch->SetProxy(false, "", ""); }
+    std::string record() const { return m_dir.file("restore.json"); }
+    static std::optional<std::string> policyIn(const std::string& path)
+    {
+        return readWebRtcPolicy(fileContent(path))->value;
+    }
+    bool logged(const std::string& text) const
+    {
+        for (const std::string& line : m_log->lines()) {
+            if (line.find(text) != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    TempDir m_dir;
+    FakeHost m_fake;
+    FakeView m_view;
+    std::string m_chromium;
+    std::string m_default;
+    std::string m_work;
+    std::unique_ptr<ActivityLog> m_log;
+    std::unique_ptr<ProxySwitch> m_switch;
+};
+
+} // namespace
+
+TEST_F(Switch, OnHoldsEveryProfileToTheProxyAndOffGivesBackExactlyWhatItHad)
+{
+    on();
+    EXPECT_EQ(policyIn(m_default), kProxied);
+    EXPECT_EQ(policyIn(m_work), kProxied);
+    EXPECT_TRUE(m_fake.systemProxy.schemes.empty());
+    // What the user had is on disk while the proxy is on.
+    RestoreRecord kept(record());
+    ASSERT_TRUE(kept.load());
+    EXPECT_EQ(kept.desktop, (std::map<std::string, std::string>{{"gnome:http", "proxy.corp"}}));
+    EXPECT_EQ(kept.preferences.at(m_work), (WebRtcPolicy{false, std::nullopt}));
+    // Switching on again (the bypass list edited) keeps the first record.
+    on();
+    ASSERT_TRUE(kept.load());
+    EXPECT_EQ(kept.desktop->at("gnome:http"), "proxy.corp");
+    EXPECT_EQ(kept.preferences.at(m_default).value, R"("default")");
+
+    off();
+    EXPECT_EQ(fileContent(m_default), kUsersOwn);
+    EXPECT_EQ(fileContent(m_work), kWithout);
+    EXPECT_EQ(m_fake.systemProxy.schemes, (std::map<std::string, std::string>{{"gnome:http", "proxy.corp"}}));
+    EXPECT_FALSE(fs::exists(record()));
+    EXPECT_TRUE(m_view.boxes.empty());
+}
+
+TEST_F(Switch, ANewRunPutsBackWhatACrashedRunLeftAndNothingWhenNothingWasLeft)
+{
+    EXPECT_FALSE(m_switch->restoreEarlierRun());
+    on();
+    restart(); // the program ended without switching off
+    m_fake.systemProxy.calls.clear();
+    EXPECT_TRUE(m_switch->restoreEarlierRun());
+    EXPECT_EQ(fileContent(m_default), kUsersOwn);
+    EXPECT_EQ(fileContent(m_work), kWithout);
+    EXPECT_EQ(m_fake.systemProxy.calls.front(), "list");
+    EXPECT_EQ(m_fake.systemProxy.calls.at(1), "options (default) 1 socks= (keep)");
+    EXPECT_EQ(m_fake.systemProxy.calls.back(), "schemes gnome:http=proxy.corp");
+    EXPECT_FALSE(fs::exists(record()));
+    EXPECT_TRUE(logged("earlier run"));
+
+    // A damaged record is moved aside, never taken for an empty one.
+    m_dir.writeFile("restore.json", "{\"desktop\":");
+    restart();
+    EXPECT_FALSE(m_switch->restoreEarlierRun());
+    EXPECT_EQ(fileContent(record() + ".damaged"), "{\"desktop\":");
+}
+
+TEST_F(Switch, ARunningBrowserIsAskedOnceToRestartAndItsProfilesWrittenOnceItHasEnded)
+{
+    m_fake.chromium.running = {m_chromium};
+    on();
+    on();
+    ASSERT_EQ(m_view.boxes.size(), 1u);
+    EXPECT_EQ(m_view.boxes[0].text,
+              "Please Restart all Chromium windows in order to make Nimbra take effect.");
+    EXPECT_EQ(m_view.boxes[0].kind, MsgKind::Warning);
+    EXPECT_EQ(m_view.boxes[0].buttons, MsgButton::Ok);
+    EXPECT_EQ(fileContent(m_default), kUsersOwn);
+    EXPECT_TRUE(m_switch->waitingForBrowsers());
+    m_switch->writeWaitingProfiles();
+    EXPECT_EQ(fileContent(m_default), kUsersOwn);
+
+    m_fake.chromium.running.clear();
+    m_switch->writeWaitingProfiles();
+    EXPECT_FALSE(m_switch->waitingForBrowsers());
+    EXPECT_EQ(policyIn(m_default), kProxied);
+
+    // Running at the switch off: kept for later, put back by the next run once it has ended.
+    m_fake.chromium.running = {m_chromium};
+    off();
+    EXPECT_EQ(policyIn(m_default), kProxied);
+    EXPECT_TRUE(fs::exists(record()));
+    m_fake.chromium.running.clear();
+    restart();
+    EXPECT_TRUE(m_switch->restoreEarlierRun());
+    EXPECT_EQ(fileContent(m_default), kUsersOwn);
+    EXPECT_FALSE(fs::exists(record()));
+}
+
+TEST_F(Switch, APolicyTheUserChangedWhileHidingStays)
+{
+    on();
+    const std::string changed = R"({"webrtc":{"ip_handling_policy":"default_public_interface_only"}})";
+    m_dir.writeFile("home/chromium/Default/Preferences", changed);
+    off();
+    EXPECT_EQ(fileContent(m_default), changed);
+    EXPECT_EQ(fileContent(m_work), kWithout);
+}
+
+TEST_F(Switch, ProfilesThatAreNoBrowsersOwnArePassedOverAndNothingOutsideIsWritten)
+{
+    const std::string outside = m_dir.writeFile("outside/Preferences", kWithout);
+    m_dir.writeFile("home/chromium/Local State",
+                    R"({"profile":{"info_cache":{"..":{},"Linked":{},"FileLink":{},"Folder":{},"Binary":{},)"
+                    R"("Big":{},"Odd":{},"Missing":{},"Default":{}}}})");
+#ifndef _WIN32
+    // Links to a profile folder or a file outside the browser's folder (POSIX links).
+    fs::create_directory_symlink(m_dir.file("outside"), m_chromium + "/Linked");
+    m_dir.makeFolder("home/chromium/FileLink");
+    fs::create_symlink(outside, m_chromium + "/FileLink/Preferences");
+#endif
+    m_dir.makeFolder("home/chromium/Folder/Preferences");
+    m_dir.writeFile("home/chromium/Binary/Preferences", std::string("\x00\xff\x10", 3));
+    const std::string big = m_dir.writeFile("home/chromium/Big/Preferences", "{}");
+    fs::resize_file(big, kMaxBrowserFileSize + 1);
+    const std::string odd = m_dir.writeFile("home/chromium/Odd/Preferences", R"({"webrtc":true})");
+    m_dir.writeFile("home/chromium/Profile 1/Preferences", kWithout);
+
+    on();
+    EXPECT_EQ(fileContent(outside), kWithout);
+    EXPECT_EQ(fileContent(odd), R"({"webrtc":true})");
+    EXPECT_EQ(fs::file_size(big), kMaxBrowserFileSize + 1);
+    EXPECT_EQ(policyIn(m_default), kProxied);
+#ifndef _WIN32
+    EXPECT_TRUE(logged("Linked: not a folder"));
+#endif
+    EXPECT_TRUE(
+        logged(std::string("Odd") + platform::kPathSeparator + "Preferences: not a browser's preferences"));
+    EXPECT_FALSE(logged("Missing"));
+    off();
+    EXPECT_EQ(fileContent(m_default), kUsersOwn);
+
+    // A profile list that does not parse leaves Default as the one profile.
+    m_dir.writeFile("home/chromium/Local State", "\x89PNG");
+    on();
+    EXPECT_EQ(policyIn(m_default), kProxied);
+    EXPECT_EQ(fileContent(m_work), kWithout);
+    EXPECT_TRUE(logged("not a browser's profile list"));
+}

@@ -365,7 +365,9 @@ TEST_F(Session, WardenEndsWithAKilledNimbraAndANewOneStartsCleanly)
     EXPECT_TRUE(wardenProcesses(m_wardenPort).empty());
     EXPECT_TRUE(wardenPortFree());
 
+    // The new run first switches back what the killed one left pointed at its Warden.
     startNimbra();
+    ASSERT_TRUE(waitForReport("Restoring the settings an earlier run left changed"));
     ASSERT_TRUE(selectExit(1));
     ASSERT_TRUE(waitForReport("Select IP: 127.0.0.3"));
     ASSERT_TRUE(waitForReport("Diru DO ON"));

@@ -6,15 +6,15 @@
 #include "tests/support/TempDir.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 
 using namespace std::chrono_literals;
 using warden::testing::ChildProcess;
 
 namespace browsers {
-
-namespace {
 
 using Clock = std::chrono::steady_clock;
 
@@ -23,8 +23,6 @@ std::string since(Clock::time_point start)
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     return std::to_string(ms / 1000) + "." + std::to_string(ms % 1000 / 100) + " s";
 }
-
-} // namespace
 
 std::string run(const std::vector<std::string>& argv, std::chrono::seconds limit)
 {
@@ -38,16 +36,44 @@ std::string run(const std::vector<std::string>& argv, std::chrono::seconds limit
     return output;
 }
 
+std::string Chromium::name() const
+{
+    return "chromium (" + desktop + (desktop == "KDE" ? " " + kdeSessionVersion : "") + ")";
+}
+
+std::vector<std::string> chromiumCommand(const Chromium& chromium)
+{
+    return {"env",
+            "XDG_CURRENT_DESKTOP=" + chromium.desktop,
+            "KDE_SESSION_VERSION=" + chromium.kdeSessionVersion,
+            "chromium",
+            "--headless",
+            "--no-sandbox",
+            "--disable-gpu",
+            "--disable-quic",
+            "--no-first-run",
+            "--disable-background-networking",
+            "--disable-component-update",
+            "--disable-sync",
+            "--user-data-dir=" + chromium.userDataFolder};
+}
+
+std::string chromiumDom(const Chromium& chromium, const std::string& url)
+{
+    std::optional<TempDir> fresh;
+    Chromium started = chromium;
+    if (started.userDataFolder.empty()) {
+        started.userDataFolder = fresh.emplace().path();
+    }
+    std::vector<std::string> argv = chromiumCommand(started);
+    argv.insert(argv.end(), {"--dump-dom", url});
+    return run(argv, 90s);
+}
+
 std::string chromiumSees(const IpPage& page, const std::string& desktop)
 {
-    const TempDir profile;
     const auto start = Clock::now();
-    const std::string dom =
-        run({"env", "XDG_CURRENT_DESKTOP=" + desktop, "KDE_SESSION_VERSION=5", "chromium", "--headless",
-             "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-             "--disable-background-networking", "--disable-component-update", "--disable-sync",
-             "--user-data-dir=" + profile.path(), "--dump-dom", page.url()},
-            90s);
+    const std::string dom = chromiumDom({desktop, "5", ""}, page.url());
     const std::string marker = "<p id=\"ip\">";
     const std::size_t at = dom.find(marker);
     const std::string seen =
@@ -58,11 +84,34 @@ std::string chromiumSees(const IpPage& page, const std::string& desktop)
     return seen;
 }
 
+std::string chromiumUserDataFolder()
+{
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    const std::string folder =
+        (configHome != nullptr && *configHome != '\0' ? std::string(configHome)
+                                                      : std::string(home ? home : "") + "/.config") +
+        "/chromium";
+    const auto made = [&] {
+        return std::filesystem::exists(folder + "/Local State") &&
+               std::filesystem::exists(folder + "/Default/Preferences");
+    };
+    if (!made()) {
+        chromiumDom({"GNOME", "5", folder}, "about:blank");
+    }
+    return made() ? folder : "";
+}
+
+void firefoxOpens(const std::string& url, const std::string& screenshot)
+{
+    run({"firefox-esr", "--headless", "--screenshot", screenshot, url}, 120s);
+}
+
 std::string firefoxSees(const IpPage& page, const std::string& screenshot)
 {
     const auto start = Clock::now();
     const std::size_t before = page.visitors().size();
-    run({"firefox-esr", "--headless", "--screenshot", screenshot, page.url()}, 120s);
+    firefoxOpens(page.url(), screenshot);
     const std::vector<std::string> visitors = page.visitors();
     const std::string seen = visitors.size() > before ? visitors.back() : "(no visit)";
     std::cout << "firefox-esr saw " << seen << " in " << since(start) << std::endl;

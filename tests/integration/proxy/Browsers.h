@@ -1,6 +1,6 @@
 #pragma once
 
-// Real browsers, run headless to their end, asked what a "what is my IP" page saw of them.
+// Real browsers, run headless to their end, asked what the test's pages saw of them.
 // Each follows the proxy settings of the user's home given by HOME: Chromium the desktop's
 // (GNOME's GLib keyfile or KDE's kioslaverc, by the desktop named), Firefox ESR its
 // profile's user.js.
@@ -13,12 +13,44 @@
 
 namespace browsers {
 
+// The time from `start` until now, as "2.4 s", for what the tests print.
+std::string since(std::chrono::steady_clock::time_point start);
+
 // Runs a browser to its end (it ends by itself once the page is shown), at most `limit`,
 // and returns what it printed. Its helper processes end with it.
 std::string run(const std::vector<std::string>& argv, std::chrono::seconds limit);
 
+// How headless Chromium is started: the desktop session it runs in ("GNOME" or "KDE", and
+// KDE's session version, without which it would read KDE 4's settings) and the user-data
+// folder it keeps its profiles in (empty: a fresh one of its own, removed after the run).
+struct Chromium
+{
+    std::string desktop = "GNOME";
+    std::string kdeSessionVersion = "5";
+    std::string userDataFolder;
+
+    // "chromium (GNOME)", "chromium (KDE 6)".
+    std::string name() const;
+};
+
+// The command that starts Chromium so, without a page: the caller adds what it should do.
+// Its user-data folder must be given.
+std::vector<std::string> chromiumCommand(const Chromium& chromium);
+
+// Runs Chromium on `url` to its end and returns the page as it was once loaded.
+std::string chromiumDom(const Chromium& chromium, const std::string& url);
+
 // The address the page showed headless Chromium, started in the desktop session given.
 std::string chromiumSees(const IpPage& page, const std::string& desktop);
+
+// Chromium's user-data folder in the user's home ($XDG_CONFIG_HOME/chromium), the one the
+// program looks after; made by a first run when it lacks "Local State", so that it holds the
+// profile list and the "Default" profile's Preferences. Empty when no run made them.
+std::string chromiumUserDataFolder();
+
+// Runs Firefox ESR on `url` until the page has loaded, leaving a picture of it at
+// `screenshot`.
+void firefoxOpens(const std::string& url, const std::string& screenshot);
 
 // The address the page saw Firefox ESR come from; it leaves a picture of the page at
 // `screenshot`.

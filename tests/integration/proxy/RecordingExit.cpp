@@ -1,4 +1,4 @@
-#include "RecordingProxies.h"
+#include "RecordingExit.h"
 
 #include "support/TestCredentials.h"
 
@@ -6,7 +6,6 @@
 #include <asio/detached.hpp>
 #include <asio/experimental/awaitable_operators.hpp>
 #include <asio/read.hpp>
-#include <asio/read_until.hpp>
 #include <asio/redirect_error.hpp>
 #include <asio/use_awaitable.hpp>
 #include <asio/write.hpp>
@@ -212,53 +211,4 @@ asio::awaitable<void> RecordingExit::session(tcp::socket client)
     } catch (const std::system_error&) {
         // The client left half-way: nothing to record beyond what was.
     }
-}
-
-RecordingHttpProxy::RecordingHttpProxy()
-    : m_acceptor(m_io, tcp::endpoint(asio::ip::address_v4::loopback(), 0)),
-      m_port(m_acceptor.local_endpoint().port())
-{
-    asio::co_spawn(m_io, serve(), asio::detached);
-    m_thread = std::thread([this] { m_io.run(); });
-}
-
-RecordingHttpProxy::~RecordingHttpProxy()
-{
-    m_io.stop();
-    m_thread.join();
-}
-
-std::vector<std::string> RecordingHttpProxy::requests() const
-{
-    const std::lock_guard lock(m_mutex);
-    return m_requests;
-}
-
-asio::awaitable<void> RecordingHttpProxy::serve()
-{
-    for (;;) {
-        tcp::socket client = co_await m_acceptor.async_accept(asio::use_awaitable);
-        ++m_connections;
-        asio::co_spawn(m_io, answer(std::move(client)), asio::detached);
-    }
-}
-
-asio::awaitable<void> RecordingHttpProxy::answer(tcp::socket client)
-{
-    std::string request;
-    std::error_code failed;
-    // A browser may open a connection ahead and send nothing on it; that one just ends.
-    co_await asio::async_read_until(client, asio::dynamic_buffer(request, 64 * 1024), "\r\n\r\n",
-                                    asio::redirect_error(asio::use_awaitable, failed));
-    if (failed) {
-        co_return;
-    }
-    {
-        const std::lock_guard lock(m_mutex);
-        m_requests.push_back(request.substr(0, request.find("\r\n")));
-    }
-    static constexpr std::string_view kAnswer =
-        "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-    co_await asio::async_write(client, asio::buffer(kAnswer),
-                               asio::redirect_error(asio::use_awaitable, failed));
 }

@@ -126,6 +126,10 @@ bool TfrmMain::InitMain()
     // The icon appears once the skin is known to be there, so a start that ends at once
     // leaves nothing behind in the notification area.
     m_tray->start();
+    // A run that ended while hiding left the browsers pointed at a Warden that is gone: they
+    // are switched back first, whatever else the start-up meets, and before anything is asked
+    // of the service.
+    guarded([this] { m_warden->proxySwitch().restoreEarlierRun(); });
     guarded([this] {
         Report(global::kAppTitle);
         Report(std::string("Version: ") + global::kVersion);
@@ -135,9 +139,6 @@ bool TfrmMain::InitMain()
             Report("Firefox: detected");
         }
         Report("TimeZone: " + GetTimeZoneText(m_host.clock));
-        // A run that ended while hiding left the browsers pointed at a Warden that is gone:
-        // they are switched back before anything is asked of the service.
-        m_warden->proxySwitch().restoreEarlierRun();
         SilentUpdate();
     });
     return true;
@@ -352,6 +353,9 @@ void TfrmMain::timResetTimer()
 
 void TfrmMain::Exit1Click()
 {
+    // No tick may switch the proxy on again while a box of the switch off is open.
+    setTimer(MainTimer::Read, false, WardenControl::kPollIntervalMs);
+    setTimer(MainTimer::Reset, false, WardenControl::kResetIntervalMs);
     // A browser setting that cannot be switched back is shown, but never keeps the
     // program from ending: every later Exit would fail the same way.
     try {

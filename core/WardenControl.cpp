@@ -75,9 +75,9 @@ void WardenControl::Sweep()
         m_view.SkinMsgBox(global::kAppTitle, "Can not close Warden!", MsgKind::Error, MsgButton::Ok);
     }
     m_warden.reset();
-    // What this Warden left unterminated is a line of its own, never the start of the next
-    // Warden's first line.
-    m_pipe.finish();
+    // What this Warden left half said is neither the start of the next Warden's first line
+    // nor a line of its own, whose code the next Warden's first tick would carry out.
+    m_pipe.dropPartial();
 }
 
 void WardenControl::timReadTimer()

@@ -23,6 +23,12 @@ void WardenLines::append(std::string_view text)
     }
 }
 
+void WardenLines::dropPartial()
+{
+    m_partial.clear();
+    m_afterCr = false;
+}
+
 void WardenLines::finish()
 {
     if (!m_partial.empty()) {

@@ -15,6 +15,8 @@ public:
     void append(std::string_view text);
     // Takes an unterminated last line as a line.
     void finish();
+    // Drops an unterminated last line: what a Warden that is ended left half said.
+    void dropPartial();
 
     const std::vector<std::string>& lines() const { return m_lines; }
 

@@ -43,7 +43,8 @@ public:
     // proxy empties them; this reads them before, to keep, and setSchemeProxies puts back
     // what was kept. Nothing on a system whose server text leaves no per-scheme proxy.
     virtual std::map<std::string, std::string> schemeProxies() = 0;
-    virtual void setSchemeProxies(const std::map<std::string, std::string>& proxies) = 0;
+    // False when one of them could not be written back.
+    virtual bool setSchemeProxies(const std::map<std::string, std::string>& proxies) = 0;
 };
 
 } // namespace platform

@@ -6,11 +6,11 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// Browsers write a few levels of objects; their own reader stops at 200. A deeper text is
-// refused before it is parsed, so neither the parser nor the writer recurses without end.
 constexpr int kMaxDepth = 200;
 
-bool shallowEnough(std::string_view text)
+} // namespace
+
+bool shallowJson(std::string_view text)
 {
     int depth = 0;
     bool inString = false;
@@ -35,9 +35,11 @@ bool shallowEnough(std::string_view text)
     return true;
 }
 
+namespace {
+
 std::optional<Json> parse(std::string_view text)
 {
-    if (!shallowEnough(text)) {
+    if (!shallowJson(text)) {
         return std::nullopt;
     }
     Json json = Json::parse(text, nullptr, false);

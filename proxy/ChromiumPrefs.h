@@ -16,6 +16,10 @@ inline constexpr std::size_t kMaxBrowserFileSize = 32 * 1024 * 1024;
 // The policy value that keeps WebRTC's UDP from going around the proxy.
 inline constexpr const char* kNonProxiedUdpDisabled = "disable_non_proxied_udp";
 
+// Whether JSON text nests no deeper than a browser writes (its own reader stops at 200
+// levels). Deeper text is refused before it is parsed: the JSON writer recurses.
+bool shallowJson(std::string_view text);
+
 // The profile folders named in Local State's profile.info_cache, in its order, those that
 // are a plain folder name (not "." or "..", no separator, no drive); nothing when the text
 // is not a JSON object. A Local State without profiles names none.

@@ -81,11 +81,12 @@ void ProxySwitch::SetProxy(bool enable, const std::string& proxyAddress, const s
     m_waiting.clear();
     m_asked.clear();
     ::SetProxy(m_host, m_view, false, proxyAddress, bypassList);
-    if (m_record.desktop) {
-        if (!m_record.desktop->empty()) {
-            m_host.systemProxy.setSchemeProxies(*m_record.desktop);
-        }
+    // What could not be put back stays recorded, for the next switch off or start.
+    if (m_record.desktop &&
+        (m_record.desktop->empty() || m_host.systemProxy.setSchemeProxies(*m_record.desktop))) {
         m_record.desktop.reset();
+    } else if (m_record.desktop) {
+        note("Can not put back the desktop's proxies for each kind of address");
     }
     restoreProfiles();
 }

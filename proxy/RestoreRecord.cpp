@@ -47,6 +47,9 @@ std::string restoreRecordText(const RestoreRecord& record)
 
 bool readRestoreRecordText(const std::string& text, RestoreRecord& record)
 {
+    if (!shallowJson(text)) {
+        return false;
+    }
     const Json json = Json::parse(text, nullptr, false);
     if (json.is_discarded() || !json.is_object()) {
         return false;

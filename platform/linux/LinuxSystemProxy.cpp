@@ -289,7 +289,7 @@ std::map<std::string, std::string> LinuxSystemProxy::schemeProxies()
     return proxies;
 }
 
-void LinuxSystemProxy::setSchemeProxies(const std::map<std::string, std::string>& proxies)
+bool LinuxSystemProxy::setSchemeProxies(const std::map<std::string, std::string>& proxies)
 {
     // Only the names schemeProxies gives are written; anything else is no key of ours.
     std::vector<std::pair<const char*, std::string>> gnome;
@@ -306,7 +306,10 @@ void LinuxSystemProxy::setSchemeProxies(const std::map<std::string, std::string>
             }
         }
     }
-    if (!gnome.empty() && gnomeSchemaInstalled()) {
+    bool written = true;
+    if (!gnome.empty() && !gnomeSchemaInstalled()) {
+        written = false;
+    } else if (!gnome.empty()) {
         GSettings* settings = g_settings_new(kGnomeProxySchema);
         for (const auto& [scheme, host] : gnome) {
             GSettings* child = g_settings_get_child(settings, scheme);
@@ -316,15 +319,15 @@ void LinuxSystemProxy::setSchemeProxies(const std::map<std::string, std::string>
         g_object_unref(settings);
     }
     if (!kde.empty()) {
-        if (const std::optional<Kioslaverc> file = readKioslaverc()) {
-            IniText ini(file->text);
-            ini.setValues(kKdeGroup, kde);
-            writeKioslaverc(*file, ini.text());
-        }
+        const std::optional<Kioslaverc> file = readKioslaverc();
+        IniText ini(file ? file->text : "");
+        ini.setValues(kKdeGroup, kde);
+        written = file && writeKioslaverc(*file, ini.text()) && written;
     }
     if (!gnome.empty()) {
         g_settings_sync();
     }
+    return written;
 }
 
 void LinuxSystemProxy::notifySettingsChanged()

@@ -18,7 +18,7 @@ public:
     // GNOME's http, https and ftp hosts as "gnome:http", ... (where the schema is
     // installed), KDE's httpProxy, httpsProxy and ftpProxy as "kde:httpProxy", ...
     std::map<std::string, std::string> schemeProxies() override;
-    void setSchemeProxies(const std::map<std::string, std::string>& proxies) override;
+    bool setSchemeProxies(const std::map<std::string, std::string>& proxies) override;
 };
 
 // The parts of what is written, as the desktops keep them.

@@ -16,7 +16,7 @@ public:
     // The server text written is "socks=" and an address alone, which leaves WinINet no
     // proxy of any scheme's own: there is nothing to keep or put back.
     std::map<std::string, std::string> schemeProxies() override { return {}; }
-    void setSchemeProxies(const std::map<std::string, std::string>&) override {}
+    bool setSchemeProxies(const std::map<std::string, std::string>&) override { return true; }
 };
 
 } // namespace platform

@@ -55,14 +55,17 @@ bool FakeSystemProxy::setOptions(const std::optional<std::string>& connection, c
     return acceptOptions;
 }
 
-void FakeSystemProxy::setSchemeProxies(const std::map<std::string, std::string>& proxies)
+bool FakeSystemProxy::setSchemeProxies(const std::map<std::string, std::string>& proxies)
 {
     std::string list;
     for (const auto& [name, value] : proxies) {
         list += (list.empty() ? "" : ",") + name + "=" + value;
     }
     calls.push_back("schemes " + list);
-    schemes = proxies;
+    if (!failSchemes) {
+        schemes = proxies;
+    }
+    return !failSchemes;
 }
 
 namespace {

@@ -113,7 +113,9 @@ public:
     // The per-scheme proxies that are set.
     std::map<std::string, std::string> schemes;
     std::map<std::string, std::string> schemeProxies() override { return schemes; }
-    void setSchemeProxies(const std::map<std::string, std::string>& proxies) override;
+    // False (and nothing set) while failSchemes is.
+    bool failSchemes = false;
+    bool setSchemeProxies(const std::map<std::string, std::string>& proxies) override;
 };
 
 class FakeTopLevelWindows : public platform::TopLevelWindows

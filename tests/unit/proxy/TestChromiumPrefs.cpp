@@ -86,4 +86,8 @@ TEST(RestoreRecord, ItsTextHoldsTheDesktopAndEveryProfileAndRejectsAnythingElse)
           R"({"preferences":{"/p":{"webrtc":"yes"}}})"}) {
         EXPECT_FALSE(readRestoreRecordText(broken, read)) << broken;
     }
+    // A value nested a million deep would overflow the stack of the writer that keeps it.
+    EXPECT_FALSE(readRestoreRecordText(R"({"preferences":{"/p":{"webrtc":true,"ip_handling_policy":)" +
+                                           std::string(1000000, '[') + std::string(1000000, ']') + "}}}",
+                                       read));
 }

@@ -152,6 +152,20 @@ TEST_F(Switch, ARunningBrowserIsAskedOnceToRestartAndItsProfilesWrittenOnceItHas
     EXPECT_FALSE(fs::exists(record()));
 }
 
+TEST_F(Switch, DesktopProxiesThatCouldNotBePutBackStayRecordedForTheNextRun)
+{
+    on();
+    m_fake.systemProxy.failSchemes = true;
+    off();
+    EXPECT_TRUE(m_fake.systemProxy.schemes.empty());
+    EXPECT_TRUE(logged("Can not put back"));
+    m_fake.systemProxy.failSchemes = false;
+    restart();
+    EXPECT_TRUE(m_switch->restoreEarlierRun());
+    EXPECT_EQ(m_fake.systemProxy.schemes, (std::map<std::string, std::string>{{"gnome:http", "proxy.corp"}}));
+    EXPECT_FALSE(fs::exists(record()));
+}
+
 TEST_F(Switch, APolicyTheUserChangedWhileHidingStays)
 {
     on();

@@ -10,4 +10,8 @@ namespace platform {
 // False when the file could not be written; nothing is left behind then.
 bool replaceFile(const std::string& path, const std::string& content);
 
+// Whether `path` is itself a link: a symbolic link, or on Windows any reparse point (a
+// junction too). Files of other programs are never read or written through one.
+bool isLink(const std::string& path);
+
 } // namespace platform

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 std::optional<std::string> readBrowserFile(const std::string& path)
 {
     std::error_code failed;
-    if (fs::symlink_status(path, failed).type() != fs::file_type::regular ||
+    if (platform::isLink(path) || fs::status(path, failed).type() != fs::file_type::regular ||
         fs::file_size(path, failed) > kMaxBrowserFileSize || failed) {
         return std::nullopt;
     }
@@ -31,10 +31,10 @@ std::optional<std::string> readBrowserFile(const std::string& path)
     return text.str();
 }
 
-bool isRealFolder(const fs::path& path)
+bool isRealFolder(const std::string& path)
 {
     std::error_code failed;
-    return fs::symlink_status(path, failed).type() == fs::file_type::directory;
+    return !platform::isLink(path) && fs::is_directory(path, failed);
 }
 
 // The user-data folder a profile's Preferences belongs to.

@@ -6,6 +6,14 @@
 
 namespace platform {
 
+bool isLink(const std::string& path)
+{
+    struct stat entry
+    {
+    };
+    return lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode);
+}
+
 bool replaceFile(const std::string& path, const std::string& content)
 {
     // A fresh name of its own beside the file: nothing that happens to lie there, a link

@@ -6,6 +6,12 @@
 
 namespace platform {
 
+bool isLink(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 bool replaceFile(const std::string& path, const std::string& content)
 {
     // A fresh name of its own beside the file (CREATE_NEW never opens what lies there),

@@ -48,3 +48,19 @@ TEST(ReplaceFile, ANewFileIsPrivateAReplacedOneKeepsItsPermissions)
     EXPECT_FALSE(replaceFile(temp.file("missing/file"), "x"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 4);
 }
+
+TEST(IsLink, OnlyTheLinkItselfWhereverItLeads)
+{
+    TempDir temp;
+    const std::string file = temp.writeFile("file", "x");
+    const std::string folder = temp.makeFolder("folder");
+    std::filesystem::create_symlink(file, temp.file("file-link"));
+    std::filesystem::create_directory_symlink(folder, temp.file("folder-link"));
+    std::filesystem::create_symlink(temp.file("missing"), temp.file("dangling"));
+    EXPECT_FALSE(isLink(file));
+    EXPECT_FALSE(isLink(folder));
+    EXPECT_FALSE(isLink(temp.file("missing")));
+    EXPECT_TRUE(isLink(temp.file("file-link")));
+    EXPECT_TRUE(isLink(temp.file("folder-link")));
+    EXPECT_TRUE(isLink(temp.file("dangling")));
+}

@@ -183,7 +183,8 @@ TEST_F(Switch, ProfilesThatAreNoBrowsersOwnArePassedOverAndNothingOutsideIsWritt
                     R"({"profile":{"info_cache":{"..":{},"Linked":{},"FileLink":{},"Folder":{},"Binary":{},)"
                     R"("Big":{},"Odd":{},"Missing":{},"Default":{}}}})");
 #ifndef _WIN32
-    // Links to a profile folder or a file outside the browser's folder (POSIX links).
+    // Links to a profile folder or a file outside the browser's folder (the C++ library makes
+    // none on Windows: the Windows side has its own test of what counts as a link).
     fs::create_directory_symlink(m_dir.file("outside"), m_chromium + "/Linked");
     m_dir.makeFolder("home/chromium/FileLink");
     fs::create_symlink(outside, m_chromium + "/FileLink/Preferences");

@@ -1,5 +1,7 @@
 #include "platform/windows/WindowsChromiumBrowsers.h"
 
+#include "platform/Files.h"
+
 #include "UnderWine.h"
 #include "tests/support/TempDir.h"
 
@@ -82,4 +84,25 @@ TEST(WindowsChromiumBrowsers, InUseWhileTheLockfileIsHeldForWritingSharedForRead
     temp.writeFile("User Data/lockfile", "x");
     EXPECT_FALSE(browsers.inUse(folder));
     EXPECT_EQ(fileContent(lockfile), "x");
+}
+
+TEST(WindowsFiles, LinksAndJunctionsAreToldFromFilesAndFolders)
+{
+    TempDir temp;
+    const std::string file = temp.writeFile("file", "x");
+    const std::string folder = temp.makeFolder("folder");
+    EXPECT_FALSE(isLink(file));
+    EXPECT_FALSE(isLink(folder));
+    EXPECT_FALSE(isLink(temp.file("missing")));
+    // A profile folder or a Preferences file that leads elsewhere.
+    const std::string folderLink = temp.file("folder-link");
+    const std::string fileLink = temp.file("file-link");
+    ASSERT_TRUE(CreateSymbolicLinkA(folderLink.c_str(), folder.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY));
+    ASSERT_TRUE(CreateSymbolicLinkA(fileLink.c_str(), file.c_str(), 0));
+    // Wine keeps a link as a link of the host's file system and reports the attributes of
+    // what it leads to, never a reparse point; Windows reports the link itself.
+    if (!underWine()) {
+        EXPECT_TRUE(isLink(folderLink));
+        EXPECT_TRUE(isLink(fileLink));
+    }
 }

@@ -12,23 +12,12 @@ set(NIMBRA_SERVICE_HOST2 "http://127.0.0.2:8369" CACHE STRING "Second service ad
 set(NIMBRA_SERVICE_HOST3 "http://127.0.0.3:8369" CACHE STRING "Third service address")
 set(NIMBRA_DOWNLOAD_HOST "http://127.0.0.1:8369" CACHE STRING "Host of the update download")
 set(NIMBRA_CIPHER_KEY "n" CACHE STRING "Key of the service answer's value cipher: one lower-case letter")
-# The service enciphers with one lower-case letter; any other key deciphers its values
-# into garbage, so a wrong key is stopped here rather than found at the first handshake.
-if(NOT NIMBRA_CIPHER_KEY MATCHES "^[a-z]$")
-  message(FATAL_ERROR "NIMBRA_CIPHER_KEY must be exactly one lower-case letter (a..z), "
-                      "the one the service enciphers with; it is \"${NIMBRA_CIPHER_KEY}\".")
-endif()
-
 # The Ed25519 public key the downloaded new version's signature must verify against, as 64
-# hex digits. The default is the reference service's demonstration key: a shipped program
-# carries its maker's own.
-set(NIMBRA_UPDATE_PUBLIC_KEY "03a107bff3ce10be1d70dd18e74bc09967e4d6309ba50d5f1ddc8664125531b8"
+# hex digits. The default is the reference service's demonstration key, accepted only while
+# every address above is on this machine: a shipped program carries its maker's own.
+include(${CMAKE_CURRENT_LIST_DIR}/BuildConfigChecks.cmake)
+set(NIMBRA_UPDATE_PUBLIC_KEY "${NIMBRA_DEMO_UPDATE_PUBLIC_KEY}"
     CACHE STRING "Ed25519 public key (64 hex digits) that signs the program's updates")
-string(LENGTH "${NIMBRA_UPDATE_PUBLIC_KEY}" key_length)
-if(NOT key_length EQUAL 64 OR NOT NIMBRA_UPDATE_PUBLIC_KEY MATCHES "^[0-9a-fA-F]+$")
-  message(FATAL_ERROR "NIMBRA_UPDATE_PUBLIC_KEY must be an Ed25519 public key written as exactly 64 "
-                      "hex digits (32 bytes); it is \"${NIMBRA_UPDATE_PUBLIC_KEY}\". Without a valid "
-                      "key no update could ever be verified.")
-endif()
+nimbra_check_build_config()
 
 configure_file(${CMAKE_SOURCE_DIR}/cmake/BuildConfig.h.in ${CMAKE_BINARY_DIR}/generated/nimbra/BuildConfig.h @ONLY)

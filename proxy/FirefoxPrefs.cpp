@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <stdexcept>
 #include <system_error>
 
 namespace {
@@ -85,11 +84,13 @@ void SetFirefoxProxy(const platform::Folders& folders, const platform::TopLevelW
     };
     bool told = false;
     if (entryExists(userJs)) {
-        // The user's own file is kept once, and never overwritten by a later copy.
+        // The user's own file is kept once, and never overwritten by a later copy. It is
+        // deleted only once that copy exists: a file that cannot be read is left as it is.
         const std::string backup = userJs + ".first";
-        if (!entryExists(backup)) {
-            std::error_code ignored;
-            fs::copy_file(userJs, backup, fs::copy_options::none, ignored);
+        std::error_code failed;
+        if (!entryExists(backup) && !fs::copy_file(userJs, backup, fs::copy_options::none, failed)) {
+            cannotChange();
+            return;
         }
         if (!deleteFile(userJs)) {
             cannotChange();

@@ -12,7 +12,7 @@
 
 // Rewrites user.js whole, after keeping the user's own file once as user.js.first, and
 // asks for a restart when a Firefox window is open. Nothing happens without a profile.
-// Throws std::runtime_error when user.js cannot be written.
+// A user.js that cannot be kept or replaced is left as it is, said by one box.
 void SetFirefoxProxy(const platform::Folders& folders, const platform::TopLevelWindows& windows,
                      MainView& view, bool enable, const std::string& proxyAddress,
                      const std::string& bypassList);

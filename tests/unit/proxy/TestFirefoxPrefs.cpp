@@ -6,6 +6,9 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -102,6 +105,26 @@ TEST_F(FirefoxPrefs, AUserJsThatCannotBeReplacedIsSaidOnceAndTheSwitchGoesOn)
         ASSERT_EQ(m_view.boxes.size(), 1u);
         EXPECT_EQ(m_view.boxes[0].text, "Can not change Firefox proxy settings!");
     }
+}
+
+TEST_F(FirefoxPrefs, AUserJsThatCannotBeKeptIsNeitherDeletedNorReplaced)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "no named pipe or symbolic link in a profile folder there";
+#else
+    // Files a copy cannot read, even for root: a named pipe, a link to nothing.
+    ASSERT_EQ(mkfifo(file("user.js").c_str(), 0600), 0);
+    set(true);
+    EXPECT_EQ(std::filesystem::symlink_status(file("user.js")).type(), std::filesystem::file_type::fifo);
+    std::filesystem::remove(file("user.js"));
+    std::filesystem::create_symlink(m_base.file("nowhere"), file("user.js"));
+    set(true);
+    EXPECT_TRUE(std::filesystem::is_symlink(file("user.js")));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(file("user.js.first"))));
+    const FakeView::Box cannot{"Nimbra", "Can not change Firefox proxy settings!", MsgKind::Error,
+                               MsgButton::Ok};
+    EXPECT_EQ(m_view.boxes, (std::vector<FakeView::Box>{cannot, cannot}));
+#endif
 }
 
 TEST_F(FirefoxPrefs, LinksInTheProfileAreNeverWrittenThrough)

@@ -38,13 +38,15 @@ public:
     virtual void notifyRefresh() = 0;
     virtual void notifySettingsChanged() = 0;
 
-    // The desktop's per-scheme proxies (HTTP, HTTPS, FTP) that are set, by a name of the
-    // system's own. Browsers prefer them to a SOCKS proxy, so writing options through the
-    // proxy empties them; this reads them before, to keep, and setSchemeProxies puts back
-    // what was kept. Nothing on a system whose server text leaves no per-scheme proxy.
-    virtual std::map<std::string, std::string> schemeProxies() = 0;
-    // False when one of them could not be written back.
-    virtual bool setSchemeProxies(const std::map<std::string, std::string>& proxies) = 0;
+    // What the user has in every setting setOptions writes (the mode, the proxy, the
+    // bypass list, the per-scheme proxies that would be taken before the SOCKS one), by a
+    // name of the system's own, each value as text. Read before the first switch on, so
+    // restoreSettings can give the user back what they had: an automatic configuration, a
+    // proxy of their own, their own bypass list. Settings that cannot be read are left out.
+    virtual std::map<std::string, std::string> userSettings() = 0;
+    // Writes back what userSettings gave; names it does not give are passed over. False
+    // when one of them could not be written.
+    virtual bool restoreSettings(const std::map<std::string, std::string>& settings) = 0;
 };
 
 } // namespace platform

@@ -71,7 +71,7 @@ void ProxySwitch::SetProxy(bool enable, const std::string& proxyAddress, const s
 {
     if (enable) {
         if (!m_record.desktop) {
-            m_record.desktop = m_host.systemProxy.schemeProxies();
+            m_record.desktop = m_host.systemProxy.userSettings();
             saveRecord();
         }
         ::SetProxy(m_host, m_view, true, proxyAddress, bypassList);
@@ -80,13 +80,21 @@ void ProxySwitch::SetProxy(bool enable, const std::string& proxyAddress, const s
     }
     m_waiting.clear();
     m_asked.clear();
+    // Direct first, so a user whose settings cannot be put back is never left on a proxy
+    // that is gone; then whatever the user had before the first switch on.
     ::SetProxy(m_host, m_view, false, proxyAddress, bypassList);
-    // What could not be put back stays recorded, for the next switch off or start.
-    if (m_record.desktop &&
-        (m_record.desktop->empty() || m_host.systemProxy.setSchemeProxies(*m_record.desktop))) {
+    if (m_record.desktop && !m_record.desktop->empty()) {
+        const bool restored = m_host.systemProxy.restoreSettings(*m_record.desktop);
+        m_host.systemProxy.notifyRefresh();
+        m_host.systemProxy.notifySettingsChanged();
+        // What could not be put back stays recorded, for the next switch off or start.
+        if (!restored) {
+            note("Can not put back the desktop's proxy settings as they were");
+        } else {
+            m_record.desktop.reset();
+        }
+    } else {
         m_record.desktop.reset();
-    } else if (m_record.desktop) {
-        note("Can not put back the desktop's proxies for each kind of address");
     }
     restoreProfiles();
 }

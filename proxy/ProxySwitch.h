@@ -11,8 +11,8 @@
 
 // Points the browsers at the proxy, or back: the desktop's settings, Firefox's user.js and
 // the WebRTC policy of every Chromium-family profile, which those browsers would otherwise
-// let send UDP around any proxy. What the user had in the desktop's per-scheme proxies and
-// the profiles' policy is recorded before it is first changed and put back at switch off.
+// let send UDP around any proxy. What the user had in the desktop's proxy settings and the
+// profiles' policy is recorded before it is first changed and put back at switch off.
 // A profile whose browser is running is written once the browser has ended, after one
 // request to restart it.
 class ProxySwitch

@@ -8,8 +8,8 @@
 
 // What the program changed outside its own folder and must put back, kept in a file of the
 // data folder from before the first change until everything is back, so a crash between
-// the two loses nothing: the desktop's per-scheme proxies as they were (there while the
-// proxy is on), and each browser profile's WebRTC policy as it was, by Preferences path.
+// the two loses nothing: the desktop's proxy settings as they were (there while the proxy
+// is on), and each browser profile's WebRTC policy as it was, by Preferences path.
 class RestoreRecord
 {
 public:

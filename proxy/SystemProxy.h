@@ -8,12 +8,11 @@
 #include <vector>
 
 // Points the browsers at a proxy, or back to a direct connection: the system settings of
-// every active connection, then the Firefox profile. Switching off restores nothing that
-// was set before: it means a direct connection.
+// every active connection, then the Firefox profile. Switching off here means a direct
+// connection; ProxySwitch then puts back what the user had.
 
 // The system step, then the Firefox step, always both. `proxyAddress` is host:port,
-// passed on unchanged; `bypassList` is sites each followed by a comma. Throws when
-// Firefox's user.js cannot be written, after the system settings are switched.
+// passed on unchanged; `bypassList` is sites each followed by a comma.
 void SetProxy(platform::Host& host, MainView& view, bool enable, const std::string& proxyAddress,
               const std::string& bypassList);
 

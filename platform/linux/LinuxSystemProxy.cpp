@@ -27,8 +27,26 @@ constexpr std::size_t kMaxKioslavercSize = 1024 * 1024;
 // proxy of their own for one kind of address.
 constexpr const char* kGnomeSchemes[] = {"http", "https", "ftp"};
 constexpr const char* kKdeSchemeKeys[] = {"httpProxy", "httpsProxy", "ftpProxy"};
-// The names schemeProxies gives them.
-constexpr std::string_view kGnomePrefix = "gnome:";
+
+// Every GNOME key the program writes: the name userSettings gives it, the child of the
+// schema it is in (none for the schema itself), the key.
+struct GnomeKey
+{
+    const char* name;
+    const char* child;
+    const char* key;
+};
+constexpr GnomeKey kGnomeKeys[] = {
+    {"gnome:mode", nullptr, "mode"},       {"gnome:ignore-hosts", nullptr, "ignore-hosts"},
+    {"gnome:socks.host", "socks", "host"}, {"gnome:socks.port", "socks", "port"},
+    {"gnome:http", "http", "host"},        {"gnome:https", "https", "host"},
+    {"gnome:ftp", "ftp", "host"},
+};
+// Every key of KDE's group the program writes, with what the key means when it is missing.
+constexpr std::pair<const char*, const char*> kKdeKeys[] = {
+    {"ProxyType", "0"}, {"socksProxy", ""}, {"NoProxyFor", ""},
+    {"httpProxy", ""},  {"httpsProxy", ""}, {"ftpProxy", ""},
+};
 constexpr std::string_view kKdePrefix = "kde:";
 
 bool gnomeSchemaInstalled()
@@ -49,6 +67,13 @@ std::string gnomeString(GSettings* settings, const char* key)
     std::string text = value ? value : "";
     g_free(value);
     return text;
+}
+
+// The settings object a key is in: the schema itself or one of its children; a reference
+// of its own either way.
+GSettings* gnomeOwner(GSettings* schema, const GnomeKey& key)
+{
+    return key.child ? g_settings_get_child(schema, key.child) : G_SETTINGS(g_object_ref(schema));
 }
 
 // GSettings aborts the program on a schema it does not know, so it is asked first.
@@ -167,6 +192,78 @@ bool writeKde(const DesktopProxy& proxy)
     return writeKioslaverc(*file, kioslavercWith(file->text, proxy));
 }
 
+// The GNOME keys named in `settings` set to their values; true when there were none.
+bool restoreGnome(const std::map<std::string, std::string>& settings)
+{
+    const bool named = std::any_of(std::begin(kGnomeKeys), std::end(kGnomeKeys),
+                                   [&settings](const GnomeKey& key) { return settings.count(key.name) > 0; });
+    if (!named) {
+        return true;
+    }
+    if (!gnomeSchemaInstalled()) {
+        return false;
+    }
+    bool written = true;
+    GSettings* schema = g_settings_new(kGnomeProxySchema);
+    std::vector<GSettings*> owners;
+    for (const GnomeKey& key : kGnomeKeys) {
+        const auto value = settings.find(key.name);
+        if (value == settings.end()) {
+            continue;
+        }
+        GSettings* owner = gnomeOwner(schema, key);
+        // All keys reach the backend together, as when the proxy is switched.
+        g_settings_delay(owner);
+        GVariant* current = g_settings_get_value(owner, key.key);
+        GVariant* restored = g_variant_is_of_type(current, G_VARIANT_TYPE_STRING)
+                                 ? g_variant_new_string(value->second.c_str())
+                                 : g_variant_parse(g_variant_get_type(current), value->second.c_str(),
+                                                   nullptr, nullptr, nullptr);
+        g_variant_unref(current);
+        if (restored == nullptr) {
+            written = false; // no value this key can take
+        } else {
+            g_variant_take_ref(restored);
+            written = g_settings_set_value(owner, key.key, restored) && written;
+            g_variant_unref(restored);
+        }
+        owners.push_back(owner);
+    }
+    for (GSettings* owner : owners) {
+        g_settings_apply(owner);
+        g_object_unref(owner);
+    }
+    g_object_unref(schema);
+    g_settings_sync();
+    return written;
+}
+
+// The KDE keys named in `settings` set to their values; true when there were none.
+bool restoreKde(const std::map<std::string, std::string>& settings)
+{
+    const bool named = std::any_of(std::begin(kKdeKeys), std::end(kKdeKeys), [&settings](const auto& key) {
+        return settings.count(std::string(kKdePrefix) + key.first) > 0;
+    });
+    if (!named) {
+        return true;
+    }
+    const std::optional<Kioslaverc> file = readKioslaverc();
+    if (!file) {
+        return false;
+    }
+    IniText ini(file->text);
+    // A key that already means what it meant is left alone, missing ones included.
+    std::vector<std::pair<std::string, std::string>> changed;
+    for (const auto& [key, missing] : kKdeKeys) {
+        const auto value = settings.find(std::string(kKdePrefix) + key);
+        if (value != settings.end() && ini.value(kKdeGroup, key).value_or(missing) != value->second) {
+            changed.emplace_back(key, value->second);
+        }
+    }
+    ini.setValues(kKdeGroup, changed);
+    return changed.empty() || writeKioslaverc(*file, ini.text());
+}
+
 bool sessionBusAvailable()
 {
     // Without a bus, GLib would try to start one; a session that has none needs no signal.
@@ -261,73 +358,43 @@ void LinuxSystemProxy::notifyRefresh()
     g_settings_sync();
 }
 
-std::map<std::string, std::string> LinuxSystemProxy::schemeProxies()
+std::map<std::string, std::string> LinuxSystemProxy::userSettings()
 {
-    std::map<std::string, std::string> proxies;
+    std::map<std::string, std::string> settings;
     if (gnomeSchemaInstalled()) {
-        GSettings* settings = g_settings_new(kGnomeProxySchema);
-        for (const char* scheme : kGnomeSchemes) {
-            GSettings* child = g_settings_get_child(settings, scheme);
-            const std::string host = gnomeString(child, "host");
-            if (!host.empty()) {
-                proxies[std::string(kGnomePrefix) + scheme] = host;
+        GSettings* schema = g_settings_new(kGnomeProxySchema);
+        for (const GnomeKey& key : kGnomeKeys) {
+            GSettings* owner = gnomeOwner(schema, key);
+            GVariant* value = g_settings_get_value(owner, key.key);
+            // Strings as they are; anything else (a port, a list) in GVariant's text form.
+            if (g_variant_is_of_type(value, G_VARIANT_TYPE_STRING)) {
+                settings[key.name] = g_variant_get_string(value, nullptr);
+            } else {
+                gchar* text = g_variant_print(value, FALSE);
+                settings[key.name] = text;
+                g_free(text);
             }
-            g_object_unref(child);
+            g_variant_unref(value);
+            g_object_unref(owner);
         }
-        g_object_unref(settings);
+        g_object_unref(schema);
     }
+    // kioslaverc only where the program would write it, and only when it can be read.
     const std::optional<Kioslaverc> file = readKioslaverc();
-    if (file && file->exists) {
+    if (file && (file->exists || inKdeSession())) {
         const IniText ini(file->text);
-        for (const char* key : kKdeSchemeKeys) {
-            const std::optional<std::string> value = ini.value(kKdeGroup, key);
-            if (value && !value->empty()) {
-                proxies[std::string(kKdePrefix) + key] = *value;
-            }
+        for (const auto& [key, missing] : kKdeKeys) {
+            settings[std::string(kKdePrefix) + key] = ini.value(kKdeGroup, key).value_or(missing);
         }
     }
-    return proxies;
+    return settings;
 }
 
-bool LinuxSystemProxy::setSchemeProxies(const std::map<std::string, std::string>& proxies)
+bool LinuxSystemProxy::restoreSettings(const std::map<std::string, std::string>& settings)
 {
-    // Only the names schemeProxies gives are written; anything else is no key of ours.
-    std::vector<std::pair<const char*, std::string>> gnome;
-    std::vector<std::pair<std::string, std::string>> kde;
-    for (const auto& [name, value] : proxies) {
-        for (const char* scheme : kGnomeSchemes) {
-            if (name == std::string(kGnomePrefix) + scheme) {
-                gnome.emplace_back(scheme, value);
-            }
-        }
-        for (const char* key : kKdeSchemeKeys) {
-            if (name == std::string(kKdePrefix) + key) {
-                kde.emplace_back(key, value);
-            }
-        }
-    }
-    bool written = true;
-    if (!gnome.empty() && !gnomeSchemaInstalled()) {
-        written = false;
-    } else if (!gnome.empty()) {
-        GSettings* settings = g_settings_new(kGnomeProxySchema);
-        for (const auto& [scheme, host] : gnome) {
-            GSettings* child = g_settings_get_child(settings, scheme);
-            g_settings_set_string(child, "host", host.c_str());
-            g_object_unref(child);
-        }
-        g_object_unref(settings);
-    }
-    if (!kde.empty()) {
-        const std::optional<Kioslaverc> file = readKioslaverc();
-        IniText ini(file ? file->text : "");
-        ini.setValues(kKdeGroup, kde);
-        written = file && writeKioslaverc(*file, ini.text()) && written;
-    }
-    if (!gnome.empty()) {
-        g_settings_sync();
-    }
-    return written;
+    const bool gnome = restoreGnome(settings);
+    const bool kde = restoreKde(settings);
+    return gnome && kde;
 }
 
 void LinuxSystemProxy::notifySettingsChanged()

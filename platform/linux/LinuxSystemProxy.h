@@ -15,10 +15,11 @@ public:
     bool setOptions(const std::optional<std::string>& connection, const Options& options) override;
     void notifyRefresh() override;
     void notifySettingsChanged() override;
-    // GNOME's http, https and ftp hosts as "gnome:http", ... (where the schema is
-    // installed), KDE's httpProxy, httpsProxy and ftpProxy as "kde:httpProxy", ...
-    std::map<std::string, std::string> schemeProxies() override;
-    bool setSchemeProxies(const std::map<std::string, std::string>& proxies) override;
+    // GNOME's keys as "gnome:mode", "gnome:socks.host", "gnome:http" (the HTTP proxy's
+    // host), ... where the schema is installed; KDE's as "kde:ProxyType", ... where
+    // kioslaverc is written, a missing key as what it means.
+    std::map<std::string, std::string> userSettings() override;
+    bool restoreSettings(const std::map<std::string, std::string>& settings) override;
 };
 
 // The parts of what is written, as the desktops keep them.

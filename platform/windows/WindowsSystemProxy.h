@@ -13,10 +13,11 @@ public:
     bool setOptions(const std::optional<std::string>& connection, const Options& options) override;
     void notifyRefresh() override;
     void notifySettingsChanged() override;
-    // The server text written is "socks=" and an address alone, which leaves WinINet no
-    // proxy of any scheme's own: there is nothing to keep or put back.
-    std::map<std::string, std::string> schemeProxies() override { return {}; }
-    bool setSchemeProxies(const std::map<std::string, std::string>&) override { return true; }
+    // The flags, server and bypass text of the default settings as "flags", "server",
+    // "bypass", and of each active dial-up connection as "flags@NAME", ...; a connection
+    // whose options cannot be read is left out.
+    std::map<std::string, std::string> userSettings() override;
+    bool restoreSettings(const std::map<std::string, std::string>& settings) override;
 };
 
 } // namespace platform

@@ -49,23 +49,33 @@ bool FakeSystemProxy::setOptions(const std::optional<std::string>& connection, c
 {
     calls.push_back("options " + connection.value_or("(default)") + " " + std::to_string(options.flags) +
                     " " + options.server + " " + options.bypass.value_or("(keep)"));
-    if (acceptOptions && options.flags == kThroughProxy) {
-        schemes.clear();
+    if (acceptOptions) {
+        const bool through = options.flags == kThroughProxy;
+        settings["mode"] = through ? "manual" : "none";
+        settings["server"] = options.server;
+        if (options.bypass) {
+            settings["bypass"] = *options.bypass;
+        }
+        if (through && settings.count("http")) {
+            settings["http"] = "";
+        }
     }
     return acceptOptions;
 }
 
-bool FakeSystemProxy::setSchemeProxies(const std::map<std::string, std::string>& proxies)
+bool FakeSystemProxy::restoreSettings(const std::map<std::string, std::string>& restored)
 {
     std::string list;
-    for (const auto& [name, value] : proxies) {
+    for (const auto& [name, value] : restored) {
         list += (list.empty() ? "" : ",") + name + "=" + value;
     }
-    calls.push_back("schemes " + list);
-    if (!failSchemes) {
-        schemes = proxies;
+    calls.push_back("restore " + list);
+    if (!failRestore) {
+        for (const auto& [name, value] : restored) {
+            settings[name] = value;
+        }
     }
-    return !failSchemes;
+    return !failRestore;
 }
 
 namespace {

@@ -94,9 +94,9 @@ public:
 };
 
 // Records every call in order, one readable line each: "list", "options <connection or
-// (default)> <flags> <server> <bypass or (keep)>", "refresh", "changed", "schemes k=v,k=v".
-// Options through the proxy, when accepted, empty the per-scheme proxies, as the desktops'
-// do.
+// (default)> <flags> <server> <bypass or (keep)>", "refresh", "changed", "restore k=v,k=v".
+// Accepted options change the settings as a desktop's would: "mode", "server", "bypass",
+// and the per-scheme proxy "http" emptied while through the proxy.
 class FakeSystemProxy : public platform::SystemProxy
 {
 public:
@@ -110,12 +110,12 @@ public:
     void notifyRefresh() override { calls.push_back("refresh"); }
     void notifySettingsChanged() override { calls.push_back("changed"); }
 
-    // The per-scheme proxies that are set.
-    std::map<std::string, std::string> schemes;
-    std::map<std::string, std::string> schemeProxies() override { return schemes; }
-    // False (and nothing set) while failSchemes is.
-    bool failSchemes = false;
-    bool setSchemeProxies(const std::map<std::string, std::string>& proxies) override;
+    // The user's settings as the desktop holds them.
+    std::map<std::string, std::string> settings;
+    std::map<std::string, std::string> userSettings() override { return settings; }
+    // False (and nothing restored) while failRestore is.
+    bool failRestore = false;
+    bool restoreSettings(const std::map<std::string, std::string>& restored) override;
 };
 
 class FakeTopLevelWindows : public platform::TopLevelWindows

@@ -132,53 +132,84 @@ TEST(LinuxSystemProxy, GnomeAndKdeSettingsAreWrittenAndReadBack)
     EXPECT_NE(fileContent(configFile("kioslaverc")).find("ProxyType=0\n"), std::string::npos);
 }
 
-TEST(LinuxSystemProxy, SchemeProxiesAreEmptiedWhileOnAndPutBackAsTheyWere)
+TEST(LinuxSystemProxy, WhatTheUserHadIsReadBeforeAndPutBackAsItWas)
 {
     LinuxSystemProxy proxy;
-    // The user's own proxies, set by another program.
-    ASSERT_EQ(std::system("gsettings set org.gnome.system.proxy.http host 'proxy.corp' && "
-                          "gsettings set org.gnome.system.proxy.http port 3128 && "
-                          "gsettings set org.gnome.system.proxy.https host 'secure.corp' && "
-                          "gsettings set org.gnome.system.proxy.ftp host ''"),
-              0);
-    const std::string kioslaverc = "[Proxy Settings]\nProxyType=1\nhttpProxy=http://proxy.corp 3128\n"
-                                   "httpsProxy=\n\n[Other]\nftpProxy=keep\n";
+    // The user's own configuration, set by another program: an automatic configuration,
+    // an HTTP proxy for a scheme of its own, their own bypass list.
+    ASSERT_EQ(
+        std::system("gsettings set org.gnome.system.proxy mode 'auto' && "
+                    "gsettings set org.gnome.system.proxy autoconfig-url 'http://wpad.corp/proxy.pac' && "
+                    "gsettings set org.gnome.system.proxy ignore-hosts \"['intranet.corp', 'localhost']\" && "
+                    "gsettings set org.gnome.system.proxy.socks host '' && "
+                    "gsettings set org.gnome.system.proxy.socks port 0 && "
+                    "gsettings set org.gnome.system.proxy.http host 'proxy.corp' && "
+                    "gsettings set org.gnome.system.proxy.http port 3128 && "
+                    "gsettings set org.gnome.system.proxy.https host 'secure.corp' && "
+                    "gsettings set org.gnome.system.proxy.ftp host ''"),
+        0);
+    const std::string kioslaverc =
+        "[Proxy Settings]\nProxyType=2\nProxy Config Script=http://wpad.corp/proxy.pac\n"
+        "NoProxyFor=intranet.corp\nhttpProxy=http://proxy.corp 3128\n"
+        "httpsProxy=\n\n[Other]\nftpProxy=keep\n";
     gHome->writeFile("config/kioslaverc", kioslaverc);
-    const std::map<std::string, std::string> users = {{"gnome:http", "proxy.corp"},
-                                                      {"gnome:https", "secure.corp"},
-                                                      {"kde:httpProxy", "http://proxy.corp 3128"}};
-    ASSERT_TRUE(seenSoon([&] { return proxy.schemeProxies() == users; }));
+    const std::map<std::string, std::string> users = {
+        {"gnome:mode", "auto"},
+        {"gnome:ignore-hosts", "['intranet.corp', 'localhost']"},
+        {"gnome:socks.host", ""},
+        {"gnome:socks.port", "0"},
+        {"gnome:http", "proxy.corp"},
+        {"gnome:https", "secure.corp"},
+        {"gnome:ftp", ""},
+        {"kde:ProxyType", "2"},
+        {"kde:socksProxy", ""},
+        {"kde:NoProxyFor", "intranet.corp"},
+        {"kde:httpProxy", "http://proxy.corp 3128"},
+        {"kde:httpsProxy", ""},
+        {"kde:ftpProxy", ""},
+    };
+    ASSERT_TRUE(seenSoon([&] { return proxy.userSettings() == users; }));
 
+    // On: no per-scheme proxy is left to be taken before the SOCKS one.
     ASSERT_TRUE(proxy.setOptions(std::nullopt, kOn));
     proxy.notifyRefresh();
-    EXPECT_EQ(proxy.schemeProxies(), (std::map<std::string, std::string>{}));
     EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.http", "host"), "''");
     EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.https", "host"), "''");
     EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.http", "port"), "3128");
     EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.socks", "host"), "'127.0.0.1'");
     EXPECT_EQ(gsettingsGet("org.gnome.system.proxy", "mode"), "'manual'");
     EXPECT_EQ(fileContent(configFile("kioslaverc")),
-              "[Proxy Settings]\nProxyType=1\nhttpProxy=\nhttpsProxy=\nsocksProxy=socks://127.0.0.1 7070\n"
-              "NoProxyFor=a.example,<-loopback>\n\n[Other]\nftpProxy=keep\n");
+              "[Proxy Settings]\nProxyType=1\nProxy Config Script=http://wpad.corp/proxy.pac\n"
+              "NoProxyFor=a.example,<-loopback>\nhttpProxy=\nhttpsProxy=\nsocksProxy=socks://127.0.0.1 7070\n"
+              "\n[Other]\nftpProxy=keep\n");
 
-    // Names that are no scheme proxy of ours are passed over.
-    proxy.setSchemeProxies({{"gnome:socks", "x"}, {"kde:socksProxy", "x"}, {"http", "x"}});
-    EXPECT_EQ(proxy.schemeProxies(), (std::map<std::string, std::string>{}));
-    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.socks", "host"), "'127.0.0.1'");
-
-    proxy.setSchemeProxies(users);
-    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.http", "host"), "'proxy.corp'");
-    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.https", "host"), "'secure.corp'");
-    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.ftp", "host"), "''");
-    EXPECT_EQ(
-        fileContent(configFile("kioslaverc")),
-        "[Proxy Settings]\nProxyType=1\nhttpProxy=http://proxy.corp 3128\nhttpsProxy=\n"
-        "socksProxy=socks://127.0.0.1 7070\nNoProxyFor=a.example,<-loopback>\n\n[Other]\nftpProxy=keep\n");
-    // Switching off leaves them as they are.
+    // Off, then everything as it was; names of no setting of ours are passed over.
     ASSERT_TRUE(proxy.setOptions(std::nullopt, kOff));
-    proxy.notifyRefresh();
-    EXPECT_EQ(proxy.schemeProxies(), users);
+    std::map<std::string, std::string> restored = users;
+    restored["gnome:socks"] = "x";
+    restored["http"] = "x";
+    EXPECT_TRUE(proxy.restoreSettings(restored));
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy", "mode"), "'auto'");
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy", "autoconfig-url"), "'http://wpad.corp/proxy.pac'");
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy", "ignore-hosts"), "['intranet.corp', 'localhost']");
     EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.http", "host"), "'proxy.corp'");
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.socks", "port"), "0");
+    EXPECT_EQ(proxy.userSettings(), users);
+    // The key the program added stays, meaning what its absence meant.
+    EXPECT_EQ(fileContent(configFile("kioslaverc")),
+              "[Proxy Settings]\nProxyType=2\nProxy Config Script=http://wpad.corp/proxy.pac\n"
+              "NoProxyFor=intranet.corp\nhttpProxy=http://proxy.corp 3128\nhttpsProxy=\nsocksProxy=\n"
+              "\n[Other]\nftpProxy=keep\n");
+
+    // A value no key can take is not written, and said.
+    EXPECT_FALSE(proxy.restoreSettings({{"gnome:socks.port", "many"}}));
+    EXPECT_EQ(gsettingsGet("org.gnome.system.proxy.socks", "port"), "0");
+    // An unreadable kioslaverc is neither read as empty nor written.
+    std::filesystem::remove(configFile("kioslaverc"));
+    std::filesystem::create_directory(configFile("kioslaverc"));
+    EXPECT_EQ(proxy.userSettings().count("kde:ProxyType"), 0u);
+    EXPECT_FALSE(proxy.restoreSettings({{"kde:ProxyType", "2"}}));
+    std::filesystem::remove(configFile("kioslaverc"));
 }
 
 TEST(LinuxSystemProxy, AKioslavercThatIsNoSmallFileIsLeftAlone)

@@ -15,6 +15,9 @@ namespace fs = std::filesystem;
 const std::string kUsersOwn = R"({"browser":{"x":1},"webrtc":{"ip_handling_policy":"default"}})";
 const std::string kWithout = R"({"profile":{"name":"Work"}})";
 const std::string kProxied = R"("disable_non_proxied_udp")";
+// A user with an automatic configuration, an HTTP proxy and a bypass list of their own.
+const std::map<std::string, std::string> kUsersDesktop = {
+    {"mode", "auto"}, {"server", ""}, {"http", "proxy.corp"}, {"bypass", "intranet.corp,localhost,"}};
 
 class Switch : public ::testing::Test
 {
@@ -23,7 +26,7 @@ protected:
     {
         m_chromium = m_dir.makeFolder("home/chromium");
         m_fake.chromium.browsers = {{"Chromium", m_chromium}};
-        m_fake.systemProxy.schemes = {{"gnome:http", "proxy.corp"}};
+        m_fake.systemProxy.settings = kUsersDesktop;
         m_dir.writeFile("home/chromium/Local State",
                         R"({"profile":{"info_cache":{"Default":{},"Profile 1":{}}}})");
         m_dir.writeFile("home/chromium/Default/Preferences", kUsersOwn);
@@ -78,22 +81,24 @@ TEST_F(Switch, OnHoldsEveryProfileToTheProxyAndOffGivesBackExactlyWhatItHad)
     on();
     EXPECT_EQ(policyIn(m_default), kProxied);
     EXPECT_EQ(policyIn(m_work), kProxied);
-    EXPECT_TRUE(m_fake.systemProxy.schemes.empty());
+    EXPECT_EQ(m_fake.systemProxy.settings.at("mode"), "manual");
+    EXPECT_EQ(m_fake.systemProxy.settings.at("http"), "");
     // What the user had is on disk while the proxy is on.
     RestoreRecord kept(record());
     ASSERT_TRUE(kept.load());
-    EXPECT_EQ(kept.desktop, (std::map<std::string, std::string>{{"gnome:http", "proxy.corp"}}));
+    EXPECT_EQ(kept.desktop, kUsersDesktop);
     EXPECT_EQ(kept.preferences.at(m_work), (WebRtcPolicy{false, std::nullopt}));
     // Switching on again (the bypass list edited) keeps the first record.
     on();
     ASSERT_TRUE(kept.load());
-    EXPECT_EQ(kept.desktop->at("gnome:http"), "proxy.corp");
+    EXPECT_EQ(kept.desktop, kUsersDesktop);
     EXPECT_EQ(kept.preferences.at(m_default).value, R"("default")");
 
     off();
     EXPECT_EQ(fileContent(m_default), kUsersOwn);
     EXPECT_EQ(fileContent(m_work), kWithout);
-    EXPECT_EQ(m_fake.systemProxy.schemes, (std::map<std::string, std::string>{{"gnome:http", "proxy.corp"}}));
+    // The user's own configuration back, not "direct" and the program's bypass list.
+    EXPECT_EQ(m_fake.systemProxy.settings, kUsersDesktop);
     EXPECT_FALSE(fs::exists(record()));
     EXPECT_TRUE(m_view.boxes.empty());
 }
@@ -109,7 +114,12 @@ TEST_F(Switch, ANewRunPutsBackWhatACrashedRunLeftAndNothingWhenNothingWasLeft)
     EXPECT_EQ(fileContent(m_work), kWithout);
     EXPECT_EQ(m_fake.systemProxy.calls.front(), "list");
     EXPECT_EQ(m_fake.systemProxy.calls.at(1), "options (default) 1 socks= (keep)");
-    EXPECT_EQ(m_fake.systemProxy.calls.back(), "schemes gnome:http=proxy.corp");
+    // Direct first, then what the user had, and the desktop told.
+    const std::vector<std::string> restoring = {
+        "restore bypass=intranet.corp,localhost,,http=proxy.corp,mode=auto,server=", "refresh", "changed"};
+    EXPECT_EQ(std::vector<std::string>(m_fake.systemProxy.calls.end() - 3, m_fake.systemProxy.calls.end()),
+              restoring);
+    EXPECT_EQ(m_fake.systemProxy.settings, kUsersDesktop);
     EXPECT_FALSE(fs::exists(record()));
     EXPECT_TRUE(logged("earlier run"));
 
@@ -155,14 +165,15 @@ TEST_F(Switch, ARunningBrowserIsAskedOnceToRestartAndItsProfilesWrittenOnceItHas
 TEST_F(Switch, DesktopProxiesThatCouldNotBePutBackStayRecordedForTheNextRun)
 {
     on();
-    m_fake.systemProxy.failSchemes = true;
+    m_fake.systemProxy.failRestore = true;
     off();
-    EXPECT_TRUE(m_fake.systemProxy.schemes.empty());
+    // Left direct rather than on a proxy that is gone.
+    EXPECT_EQ(m_fake.systemProxy.settings.at("mode"), "none");
     EXPECT_TRUE(logged("Can not put back"));
-    m_fake.systemProxy.failSchemes = false;
+    m_fake.systemProxy.failRestore = false;
     restart();
     EXPECT_TRUE(m_switch->restoreEarlierRun());
-    EXPECT_EQ(m_fake.systemProxy.schemes, (std::map<std::string, std::string>{{"gnome:http", "proxy.corp"}}));
+    EXPECT_EQ(m_fake.systemProxy.settings, kUsersDesktop);
     EXPECT_FALSE(fs::exists(record()));
 }
 

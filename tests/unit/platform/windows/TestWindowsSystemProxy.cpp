@@ -124,6 +124,32 @@ TEST_F(WindowsSystemProxyTest, OptionsOfTheDefaultConnectionAreWrittenAndReadBac
     expectBypass(now, bypass);
 }
 
+TEST_F(WindowsSystemProxyTest, WhatTheUserHadIsReadBeforeAndWrittenBackTheSameWay)
+{
+    // The user's own proxy for HTTP alone, with a bypass list of their own.
+    Stored users;
+    users.flags = PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY;
+    users.server = "http=proxy.corp:3128";
+    users.bypass = "intranet.corp;<local>";
+    ASSERT_TRUE(restore(users));
+    const Stored before = stored();
+    const std::map<std::string, std::string> settings = m_proxy.userSettings();
+    // Wine keeps the server text without its "http=".
+    EXPECT_EQ(settings.at("server"), before.server);
+    EXPECT_EQ(settings.at("flags"), std::to_string(before.flags));
+
+    ASSERT_TRUE(m_proxy.setOptions(std::nullopt, {SystemProxy::kThroughProxy, "socks=127.0.0.1:7070", "a,"}));
+    ASSERT_TRUE(m_proxy.setOptions(std::nullopt, {SystemProxy::kDirect, "socks=", std::nullopt}));
+    ASSERT_TRUE(m_proxy.restoreSettings(settings));
+    const Stored after = stored();
+    EXPECT_EQ(after.flags, before.flags);
+    EXPECT_EQ(after.server, before.server);
+    expectBypass(after, "intranet.corp;<local>");
+    // A name of no option is passed over.
+    EXPECT_TRUE(m_proxy.restoreSettings({{"mode", "x"}}));
+    EXPECT_EQ(stored().server, before.server);
+}
+
 TEST_F(WindowsSystemProxyTest, DialUpListAndNoticesAnswerWithoutFailing)
 {
     // Under wine the list is always empty.

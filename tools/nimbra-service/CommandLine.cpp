@@ -6,6 +6,19 @@ namespace nimbra_service {
 
 namespace {
 
+constexpr unsigned kMaxRequestDeadlineMs = 600'000;
+
+// A whole decimal number up to `max`, or nothing.
+std::optional<unsigned> parseNumber(std::string_view text, unsigned max)
+{
+    unsigned number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size() || number > max) {
+        return std::nullopt;
+    }
+    return number;
+}
+
 // ADDRESS:PORT, the address in brackets when it holds colons itself ([::1]:8369).
 bool parseListen(std::string_view text, Options& options)
 {
@@ -18,14 +31,12 @@ bool parseListen(std::string_view text, Options& options)
     if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
         host = host.substr(1, host.size() - 2);
     }
-    unsigned number = 0;
-    const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), number);
-    if (host.empty() || port.empty() || error != std::errc{} || end != port.data() + port.size() ||
-        number > 65535) {
+    const auto number = parseNumber(port, 65535);
+    if (host.empty() || !number) {
         return false;
     }
     options.host = host;
-    options.port = static_cast<std::uint16_t>(number);
+    options.port = static_cast<std::uint16_t>(*number);
     return true;
 }
 
@@ -44,7 +55,7 @@ std::optional<Options> parseCommandLine(std::span<const std::string_view> args, 
             options.publicKey = true;
             continue;
         }
-        if (arg != "--listen" && arg != "--config" && arg != "--sign") {
+        if (arg != "--listen" && arg != "--config" && arg != "--sign" && arg != "--request-deadline") {
             error = "unknown argument '" + std::string(arg) + "'";
             return std::nullopt;
         }
@@ -57,6 +68,14 @@ std::optional<Options> parseCommandLine(std::span<const std::string_view> args, 
             options.configFile = value;
         } else if (arg == "--sign") {
             options.signFile = value;
+        } else if (arg == "--request-deadline") {
+            const auto ms = parseNumber(value, kMaxRequestDeadlineMs);
+            if (!ms || *ms == 0) {
+                error = "--request-deadline needs milliseconds 1.." + std::to_string(kMaxRequestDeadlineMs) +
+                        ", not '" + std::string(value) + "'";
+                return std::nullopt;
+            }
+            options.requestDeadline = std::chrono::milliseconds(*ms);
         } else if (!parseListen(value, options)) {
             error = "--listen needs ADDRESS:PORT with a port 0..65535, not '" + std::string(value) + "'";
             return std::nullopt;

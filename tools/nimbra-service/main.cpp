@@ -5,6 +5,7 @@
 
 #include "tools/nimbra-service/Answer.h"
 #include "tools/nimbra-service/CommandLine.h"
+#include "tools/nimbra-service/HttpServer.h"
 #include "tools/nimbra-service/Pages.h"
 #include "tools/nimbra-service/ServiceConfig.h"
 #include "tools/nimbra-service/Signing.h"
@@ -18,7 +19,6 @@
 #include <cstring>
 #include <iostream>
 #include <pthread.h>
-#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -30,19 +30,14 @@ using namespace nimbra_service;
 // Requests are served by this many threads; connections beyond them are accepted and wait
 // in the queue, holding a socket each, so a burst is answered late rather than refused.
 constexpr std::size_t kWorkers = 16;
+// The program asks its service one request at a time, so four lets a few programs behind
+// one address (a household's router) through at once, while clients on three addresses
+// still leave a quarter of the workers to everyone else. A fifth connection is closed.
+constexpr std::size_t kConnectionsPerAddress = 4;
 constexpr int kBacklog = 1024;
 // No request of the service carries a body.
 constexpr std::size_t kMaxBody = 8 * 1024;
 constexpr std::size_t kMaxLoggedTarget = 160;
-
-class Server : public httplib::Server
-{
-public:
-    // cpp-httplib listens with a backlog of 5: a burst of connections beyond it has its
-    // SYNs dropped and retried a second or more later. Listening again on the bound socket
-    // only raises the backlog.
-    bool widenBacklog(int backlog) { return ::listen(svr_sock_, backlog) == 0; }
-};
 
 // Text from a request as it goes into the log: short and printable ASCII, so no request
 // can forge log lines or drive the terminal. A request refused before it was read (a
@@ -71,7 +66,7 @@ void logRequest(const httplib::Request& request, const httplib::Response& respon
 
 // The update's bytes straight from memory: a copy per download would cost up to the
 // update's size for every worker.
-void addUpdateRoutes(Server& server, const SignedUpdate& update)
+void addUpdateRoutes(HttpServer& server, const SignedUpdate& update)
 {
     server.Get(R"(/download/nimbra\.exe)", [&update](const httplib::Request&, httplib::Response& response) {
         const std::string_view bytes = update.bytes;
@@ -89,7 +84,7 @@ void addUpdateRoutes(Server& server, const SignedUpdate& update)
 }
 
 // `update` is null when none is configured: its paths then answer 404 like any other.
-void addRoutes(Server& server, const ServiceConfig& config, const SignedUpdate* update)
+void addRoutes(HttpServer& server, const ServiceConfig& config, const SignedUpdate* update)
 {
     if (update) {
         addUpdateRoutes(server, *update);
@@ -114,11 +109,9 @@ void addRoutes(Server& server, const ServiceConfig& config, const SignedUpdate* 
     });
 }
 
-void limit(Server& server)
+void limit(HttpServer& server)
 {
-    server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     server.set_payload_max_length(kMaxBody);
-    server.set_read_timeout(5);
     server.set_write_timeout(5);
     // An idle connection holds a worker until this passes; short, so idle clients cannot
     // keep the workers from a queue of waiting ones for long.
@@ -170,7 +163,7 @@ int serve(const Options& options, const ServiceConfig& config)
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    Server server;
+    HttpServer server({kWorkers, kConnectionsPerAddress, options.requestDeadline});
     limit(server);
     addRoutes(server, config, update ? &*update : nullptr);
     server.set_logger(logRequest);
@@ -182,7 +175,8 @@ int serve(const Options& options, const ServiceConfig& config)
     if (port < 0 || !server.widenBacklog(kBacklog)) {
         const int reason = errno;
         std::cerr << "nimbra-service: cannot listen on " << url(options, options.port) << ": "
-                  << (reason != 0 ? std::strerror(reason) : "no such address") << "\n";
+                  << (reason != 0 ? std::strerror(reason) : "no such address")
+                  << (reason == EADDRINUSE ? " (another program listens there)" : "") << "\n";
         return 1;
     }
     std::cerr << "nimbra-service: listening on " << url(options, port) << " with " << config.exits.size()
@@ -196,7 +190,7 @@ int serve(const Options& options, const ServiceConfig& config)
 
     bool served = true;
     std::thread serving([&server, &served] {
-        served = server.listen_after_bind();
+        served = server.serve();
         if (!served) {
             ::kill(::getpid(), SIGTERM); // wakes the sigwait below
         }

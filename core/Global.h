@@ -12,6 +12,8 @@ inline constexpr const char* kReportFileName = "report.txt";
 inline constexpr const char* kRestoreFileName = "restore.json";
 inline constexpr const char* kSkinFileName = "default.skn";
 inline constexpr const char* kDefaultInternalPort = "7070";
+// Where Warden listens, on the internal port: the browsers' proxy.
+inline constexpr const char* kWardenHost = "127.0.0.1";
 // The name of the start-at-log-on entry.
 inline constexpr const char* kStartupEntryName = "Nimbra";
 } // namespace global

@@ -8,6 +8,8 @@
 namespace {
 
 constexpr int kBalloonMs = 10000;
+// A Warden that could not be created, and one that ended before it was ready.
+constexpr const char* kStartError = "Error to start Warden!";
 
 } // namespace
 
@@ -62,8 +64,9 @@ void WardenControl::DiruDO(const std::string& host, const std::string& exitPort,
     m_commandLine = wardenCommandLine(program, arguments);
     m_warden = m_host.processes.start(program, arguments);
     if (!m_warden) {
-        throw std::runtime_error("Error to start Warden!");
+        throw std::runtime_error(kStartError);
     }
+    ++m_wardenRuns;
     m_view.setTimer(MainTimer::Read, true, kPollIntervalMs);
 }
 
@@ -97,8 +100,14 @@ void WardenControl::timReadTimer()
     if (!waiting || *waiting == 0) {
         // Whatever Warden left unterminated is complete once it has ended.
         if (!m_warden->isRunning()) {
+            const unsigned run = m_wardenRuns;
             m_pipe.finish();
             ProcessMsg();
+            // A box of its last lines lets other ticks and handlers run: one of them may
+            // have dealt with this end already, or started another Warden.
+            if (m_warden && run == m_wardenRuns && m_hidingPhase != kHidingOn) {
+                endedBeforeReady();
+            }
         }
         return;
     }
@@ -121,6 +130,16 @@ void WardenControl::lostConnection()
     } else {
         m_proxy.releaseProfiles();
     }
+}
+
+void WardenControl::endedBeforeReady()
+{
+    // Warden ends at once on a command line it refuses or a port it cannot serve; without
+    // this the tray would stay busy for ever.
+    m_log.report(kStartError);
+    SetDiruDOStatus(DiruDOStatus::Off, kStartError, BalloonIcon::Error);
+    Sweep();
+    m_view.SkinMsgBox(global::kAppTitle, kStartError, MsgKind::Error, MsgButton::Ok);
 }
 
 void WardenControl::timResetTimer()
@@ -153,7 +172,8 @@ void WardenControl::DiruDO1Click()
 
 void WardenControl::EnableProxy()
 {
-    m_proxy.SetProxy(true, "127.0.0.1:" + m_settings.internalPort, bypassList(m_view.bypassLines()));
+    m_proxy.SetProxy(true, std::string(global::kWardenHost) + ":" + m_settings.internalPort,
+                     bypassList(m_view.bypassLines()));
 }
 
 void WardenControl::ProcessMsg()

@@ -42,6 +42,9 @@ public:
                 const std::string& exitKey);
     // Ends Warden if it runs and releases it in any case.
     void Sweep();
+    // Reads and interprets what Warden wrote. A Warden that has ended is a lost connection
+    // while hiding is on; before it was ready, once all it wrote is read, it is a failure
+    // to start: status Off, "Error to start Warden!" in the log and a box.
     void timReadTimer();
     void timResetTimer();
     void DiruDO1Click();
@@ -60,6 +63,7 @@ public:
 
 private:
     void lostConnection();
+    void endedBeforeReady();
     void carryOut(const std::string& line);
 
     platform::Host m_host;
@@ -69,6 +73,8 @@ private:
     Settings m_settings;
     ProxySwitch m_proxy;
     std::unique_ptr<platform::ChildProcess> m_warden;
+    // Counts the Wardens started, so a tick knows whether the one it read is still the one.
+    unsigned m_wardenRuns = 0;
     std::string m_commandLine;
     WardenLines m_pipe;
     std::size_t m_processedCount = 0;

@@ -2,6 +2,7 @@
 
 #include "proxy/ValueLines.h"
 #include "service/Cipher.h"
+#include "warden/ExitValues.h"
 
 #include <charconv>
 #include <stdexcept>
@@ -101,10 +102,13 @@ ServiceAnswer readServiceAnswer(const std::vector<std::string>& lines, const std
     const auto valueOf = [](const std::string* line) {
         return line == nullptr ? std::string() : line->substr(line->find('=') + 1);
     };
-    answer.servers.resize(count);
     for (std::size_t n = 1; n <= count; ++n) {
-        answer.servers[n - 1].Host = DecodeValue(valueOf(hosts[n]), cipherKey);
-        answer.servers[n - 1].Country = countryName(numberOrZero(valueOf(countries[n])));
+        std::string host = DecodeValue(valueOf(hosts[n]), cipherKey);
+        // Warden ends at once on values it refuses, so such an entry is never offered.
+        if (warden::acceptsExit(host, answer.exitPort, answer.exitUser, answer.exitKey)) {
+            answer.servers.push_back({std::move(host), countryName(numberOrZero(valueOf(countries[n])))});
+        }
     }
+    answer.count = static_cast<int>(answer.servers.size());
     return answer;
 }

@@ -27,9 +27,12 @@ struct ServiceAnswer
     bool newVersion = false;
     // The number of entries "C". A value that is not a whole number counts as 0, and one
     // beyond the number of lines the answer has is cut to it: an answer cannot carry more
-    // entries than lines, so a huge "C" cannot make a huge list.
+    // entries than lines, so a huge "C" cannot make a huge list. Of the entries numbered
+    // 1..C, only those Warden would take (warden/ExitValues.h) are kept, and count is then
+    // their number: 0 when none is left.
     int count = 0;
-    // Filled only when count > 0: the deciphered values, and one entry per number 1..count.
+    // Read only when "C" is positive: the deciphered values, and the kept entries in the
+    // order of their numbers.
     std::string exitPort;
     std::string exitUser;
     std::string exitKey;

@@ -1,25 +1,11 @@
 #include "warden/CommandLine.h"
 
-#include "warden/Socks5.h"
+#include "warden/ExitValues.h"
 
 #include <array>
-#include <charconv>
 #include <utility>
 
 namespace warden {
-
-namespace {
-
-std::optional<std::uint16_t> parsePort(std::string_view text)
-{
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size() || value == 0 || value > 65535)
-        return std::nullopt;
-    return static_cast<std::uint16_t>(value);
-}
-
-} // namespace
 
 std::optional<Options> parseCommandLine(std::span<const std::string_view> args)
 {
@@ -47,11 +33,10 @@ std::optional<Options> parseCommandLine(std::span<const std::string_view> args)
         return std::nullopt;
 
     const auto local = parsePort(*localPort);
-    const auto exit = parsePort(*exitPort);
-    if (!local || !exit || exitHost->empty() || user->size() > socks5::kMaxCredentialLength ||
-        key->size() > socks5::kMaxCredentialLength)
+    if (!local || !acceptsExit(*exitHost, *exitPort, *user, *key))
         return std::nullopt;
-    return Options{std::string(*user), std::string(*key), *local, std::string(*exitHost), *exit};
+    return Options{std::string(*user), std::string(*key), *local, std::string(*exitHost),
+                   *parsePort(*exitPort)};
 }
 
 } // namespace warden

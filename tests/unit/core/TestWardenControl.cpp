@@ -209,7 +209,7 @@ TEST_F(Hiding, LinesAsTheyArriveInReadsOfAtMost255Bytes)
     EXPECT_EQ(logged().size(), 6u);
     child.running = false;
     m_control->timReadTimer();
-    EXPECT_EQ(logged().back(), "Reconnect...");
+    EXPECT_EQ(logged()[6], "Reconnect...");
     EXPECT_EQ(m_control->ProcessedCount(), m_control->PipeLines().size());
 }
 
@@ -258,14 +258,38 @@ TEST_F(Hiding, ALostConnectionAsksToReconnectAndReconnectsToTheSameExit)
     EXPECT_EQ(m_control->HidingPhase(), 3); // until the next "160239"
 }
 
-TEST_F(Hiding, WardenEndingBeforeHidingIsOnIsNoLostConnection)
+TEST_F(Hiding, AWardenThatEndsBeforeItIsReadyIsAFailureShownNotALostConnection)
 {
-    run("160239\n160034\n");
+    // As Warden ends on values it refuses: its usage text, unterminated, then gone.
+    run("usage: warden -name USER");
     m_fake.processes.latest().running = false;
     m_control->timReadTimer();
-    EXPECT_EQ(logged(), (Lines{"Connected", "Connection Failed 160034"}));
+    // What it said is read first; then the failure, once.
+    EXPECT_EQ(logged(), (Lines{"usage:", "Error to start Warden!"}));
+    EXPECT_EQ(lastStatus(), (TrayStatus{DiruDOStatus::Off, "Diru DO OFF", "Nimbra", "Error to start Warden!",
+                                        BalloonIcon::Error, 10000, true, false}));
+    EXPECT_EQ(m_view.boxes, (std::vector<FakeView::Box>{
+                                {"Nimbra", "Error to start Warden!", MsgKind::Error, MsgButton::Ok}}));
+    EXPECT_TRUE(m_fake.processes.latest().released);
+    EXPECT_FALSE(m_view.timerOn(MainTimer::Read));
+    EXPECT_FALSE(m_view.timerOn(MainTimer::Reset));
+    m_control->timReadTimer();
     EXPECT_EQ(m_view.boxes.size(), 1u);
-    EXPECT_TRUE(m_view.timerOn(MainTimer::Read));
+
+    // Its last code is carried out first; a tick while that code's box is open reports
+    // the end, and the tick that opened the box does not report it again.
+    m_view = {};
+    m_fake.processes.children.clear();
+    m_view.whileOpen.push_back([this] { m_control->timReadTimer(); });
+    run("160239\n160034");
+    m_fake.processes.latest().running = false;
+    m_control->timReadTimer();
+    EXPECT_EQ(logged().back(), "Error to start Warden!");
+    ASSERT_EQ(m_view.boxes.size(), 2u);
+    EXPECT_EQ(m_view.boxes[0].text.substr(0, 24), "Connection Failed 160034");
+    EXPECT_EQ(m_view.boxes[1].text, "Error to start Warden!");
+    EXPECT_EQ(lastStatus().kind, DiruDOStatus::Off);
+    EXPECT_FALSE(m_view.timerOn(MainTimer::Read));
 }
 
 TEST_F(Hiding, StopThenDiruDOSwitchTheProxyButLeaveWarden)

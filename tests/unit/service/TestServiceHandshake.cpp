@@ -183,6 +183,20 @@ TEST_F(Handshake, WhatAnAnswerAsksForAndWhenItIsOfNoUse)
     EXPECT_EQ(m_view.diruDOEnabled, std::nullopt); // only a failed contact disables it
 }
 
+TEST_F(Handshake, AnAnswerWhoseEntriesWardenWouldAllRefuseIsOfNoUse)
+{
+    // Two hosts, but a port Warden refuses: no entry is left to offer.
+    answerAt(0, "B=1\r\nC=2\r\nP=" + enciphered("0") + "\r\nU=" + enciphered("user") +
+                    "\r\nK=" + enciphered("secret") + "\r\nH1=" + enciphered("exit1.test") +
+                    "\r\nH2=" + enciphered("exit2.test") + "\r\nE=1\r\n");
+    m_handshake->SilentUpdate();
+    EXPECT_EQ(m_servers.ServerCount, 0);
+    EXPECT_TRUE(m_view.ipSelections.empty());
+    ASSERT_EQ(m_view.boxes.size(), 1u);
+    EXPECT_EQ(m_view.boxes[0].text, "SilentUpdate Failed! Nothing Useful!");
+    EXPECT_EQ(m_view.statuses.back().kind, DiruDOStatus::Off);
+}
+
 TEST(ServiceAnswer, LinesNamesAndValuesAsTheServiceWritesThem)
 {
     EXPECT_EQ(answerLines("a\r\nb\nc\rd"), (Lines{"a", "b", "c", "d"}));
@@ -192,9 +206,10 @@ TEST(ServiceAnswer, LinesNamesAndValuesAsTheServiceWritesThem)
 
     // A value keeps every further "=" and is deciphered whole; names ignore case, the
     // first line of a name counts.
-    const ServiceAnswer read = readServiceAnswer(
-        {"C=1", "k=" + enciphered("ab=c"), "K=" + enciphered("other"), "h1=" + enciphered("x"), "L1=1"},
-        kKey);
+    const ServiceAnswer read =
+        readServiceAnswer({"C=1", "P=" + enciphered("80"), "k=" + enciphered("ab=c"),
+                           "K=" + enciphered("other"), "h1=" + enciphered("x"), "L1=1"},
+                          kKey);
     EXPECT_EQ(read.exitKey, "ab=c");
     ASSERT_EQ(read.servers.size(), 1u);
     EXPECT_EQ(read.servers[0].Host, "x");
@@ -205,10 +220,62 @@ TEST(ServiceAnswer, NumbersThatAreNoneOrTooLargeForTheAnswer)
 {
     EXPECT_EQ(readServiceAnswer({"C=abc"}, kKey).count, 0);
     EXPECT_EQ(readServiceAnswer({"C=-3"}, kKey).count, -3);
-    // An answer of three lines can hold no more than three entries.
-    const ServiceAnswer huge = readServiceAnswer({"C=99999999", "H01=a", "L1=x"}, kKey);
-    EXPECT_EQ(huge.count, 3);
-    ASSERT_EQ(huge.servers.size(), 3u);
-    EXPECT_EQ(huge.servers[0].Host, ""); // H01 is not H1
+    // An answer of six lines can hold no more than six entries; of those only the ones
+    // with a host are left.
+    const ServiceAnswer huge =
+        readServiceAnswer({"C=99999999", "P=" + enciphered("80"), "H01=" + enciphered("a"),
+                           "H6=" + enciphered("f"), "H7=" + enciphered("g"), "L6=x"},
+                          kKey);
+    EXPECT_EQ(huge.count, 1);
+    ASSERT_EQ(huge.servers.size(), 1u);
+    EXPECT_EQ(huge.servers[0].Host, "f"); // H01 is not H1, H7 is beyond the sixth
     EXPECT_EQ(huge.servers[0].Country, "Unknown");
+}
+
+TEST(ServiceAnswer, OnlyEntriesWardenWouldTakeAreKept)
+{
+    const std::string fits(255, 'v');
+    const std::string tooLong(256, 'v');
+    const struct
+    {
+        const char* what;
+        std::string port;
+        std::string user;
+        std::string key;
+        std::string host;
+        bool kept;
+    } cases[] = {
+        {"port 0", "0", "user", "key", "exit.test", false},
+        {"port 65536", "65536", "user", "key", "exit.test", false},
+        {"an option after the port", "80 -key x", "user", "key", "exit.test", false},
+        {"a blank before the port", " 80", "user", "key", "exit.test", false},
+        {"a sign before the port", "+80", "user", "key", "exit.test", false},
+        {"no port", "", "user", "key", "exit.test", false},
+        {"an empty host", "80", "user", "key", "", false},
+        {"a user of 256 bytes", "80", tooLong, "key", "exit.test", false},
+        {"a key of 256 bytes", "80", "user", tooLong, "exit.test", false},
+        {"port 1", "1", "user", "key", "exit.test", true},
+        {"port 65535", "65535", "user", "key", "exit.test", true},
+        {"a user of 255 bytes", "80", fits, "key", "exit.test", true},
+        {"a key of 255 bytes", "80", "user", fits, "exit.test", true},
+        {"an empty user and key", "80", "", "", "exit.test", true},
+    };
+    for (const auto& c : cases) {
+        const ServiceAnswer read =
+            readServiceAnswer({"C=1", "P=" + enciphered(c.port), "U=" + enciphered(c.user),
+                               "K=" + enciphered(c.key), "H1=" + enciphered(c.host), "L1=1"},
+                              kKey);
+        EXPECT_EQ(read.count, c.kept ? 1 : 0) << c.what;
+        EXPECT_EQ(read.servers.size(), c.kept ? 1u : 0u) << c.what;
+    }
+
+    // A refused entry leaves the others in their order, each with its own country.
+    const ServiceAnswer mixed =
+        readServiceAnswer({"C=3", "P=" + enciphered("1080"), "H1=" + enciphered("one.test"),
+                           "H3=" + enciphered("three.test"), "L1=1", "L2=1", "L3=2"},
+                          kKey);
+    EXPECT_EQ(mixed.count, 2);
+    ASSERT_EQ(mixed.servers.size(), 2u);
+    EXPECT_EQ(mixed.servers[0].Host + " " + mixed.servers[0].Country, "one.test United States");
+    EXPECT_EQ(mixed.servers[1].Host + " " + mixed.servers[1].Country, "three.test United Kingdom");
 }

@@ -31,6 +31,9 @@ public:
     virtual bool send(const std::string& extraHeaders, const std::string& body) = 0;
     // The Content-Length header's text; nothing when the answer had none or none came.
     virtual std::optional<std::string> contentLength() = 0;
+    // The answer's HTTP status code (of the last answer when redirects were followed); 0
+    // when none came.
+    virtual int status() = 0;
 };
 
 class HttpConnection
@@ -67,6 +70,11 @@ public:
     // through the proxy the desktop names for their address; nothing when HTTP is not
     // available at all.
     virtual std::unique_ptr<HttpSession> open(const std::string& agent) = 0;
+    // The program's own proxy, host:port. Where the desktop names it, sessions opened
+    // after this go direct instead: the program's requests must reach its service whatever
+    // Warden's state, also when a run that ended unexpectedly left the desktop pointing at
+    // a Warden that is gone.
+    virtual void setOwnProxy(const std::string& address) = 0;
 };
 
 } // namespace platform

@@ -14,13 +14,15 @@ struct THTTPGet::Transfer
     std::string AcceptTypes, Agent, URL, FileName, UserName, Password, PostQuery, Referer;
     bool BinaryData = false;
     bool UseCache = false;
+    int maxSize = kMaxDownloadSize;
     TOnProgressEvent OnProgress;
     // Written by the GUI thread, read by the worker at its checks.
     std::atomic<bool> stopRequested = false;
     // Read on the GUI thread only, by the events: none once the component is gone.
     THTTPGet* owner = nullptr;
-    // The worker's, read by ThreadDone once the worker's body has ended.
+    // The worker's, read on the GUI thread once the worker's body has ended.
     bool result = false;
+    bool fileMade = false;
     int announcedLength = 0;
     int received = 0;
 };
@@ -57,6 +59,11 @@ std::unique_ptr<std::FILE, CloseFile> createFile(const std::string& path)
     return std::unique_ptr<std::FILE, CloseFile>(std::fopen(path.c_str(), "wbx"));
 }
 
+bool successStatus(int status)
+{
+    return status >= 200 && status <= 299;
+}
+
 // The worker's body: it frees itself when it ends, after handing its end to the GUI
 // thread. It tests the stop request at four places only; a read under way runs on.
 class THTTPGetThread
@@ -67,14 +74,7 @@ public:
     {
     }
 
-    void Execute()
-    {
-        THTTPGet::Transfer& t = *m_transfer;
-        t.result = transfer();
-        if (t.stopRequested) {
-            t.result = false;
-        }
-    }
+    void Execute() { m_transfer->result = transfer(); }
 
 private:
     bool stopped() const { return m_transfer->stopRequested; }
@@ -103,9 +103,9 @@ private:
         if (!request) {
             return false;
         }
-        // Whether it went out shows when its length is asked for.
+        // Whether it went out shows in its status. An error page is never the file.
         request->send(post ? kFormHeader : "", post ? t.PostQuery : "");
-        if (stopped()) {
+        if (stopped() || !successStatus(request->status())) {
             return false;
         }
         const std::optional<std::string> lengthText = request->contentLength();
@@ -114,16 +114,19 @@ private:
         }
         if (lengthText) {
             const std::optional<int> length = announcedLength(*lengthText);
-            if (!length) {
+            if (!length || *length < 0 || *length > t.maxSize) {
                 return false;
             }
             t.announcedLength = *length;
         }
+        // The most the body may bring: what was announced, else the limit.
+        const int allowed = lengthText ? t.announcedLength : t.maxSize;
         t.received = 0;
         const std::unique_ptr<std::FILE, CloseFile> file = createFile(t.FileName);
         if (!file) {
             return false;
         }
+        t.fileMade = true;
         char block[kBlockSize];
         for (;;) {
             if (stopped()) {
@@ -132,6 +135,9 @@ private:
             const std::size_t got = request->read(block, sizeof block);
             if (got == 0) {
                 break;
+            }
+            if (got > static_cast<std::size_t>(allowed - t.received)) {
+                return false;
             }
             if (std::fwrite(block, 1, got, file.get()) != got) {
                 return false;
@@ -215,12 +221,22 @@ void THTTPGet::GetFile()
     transfer->Referer = Referer;
     transfer->BinaryData = BinaryData;
     transfer->UseCache = UseCache;
+    transfer->maxSize = MaxSize;
     transfer->OnProgress = OnProgress;
     transfer->owner = this;
     m_transfer = transfer;
     std::thread([transfer, &http = m_http, &gui = m_gui] {
         THTTPGetThread(transfer, http, gui).Execute();
+        // Judged on the GUI thread, where Abort and the component's end come: one that came
+        // after the body ended still counts. What did not arrive leaves no file.
         gui.runAndWait([transfer] {
+            if (transfer->stopRequested) {
+                transfer->result = false;
+            }
+            if (!transfer->result && transfer->fileMade) {
+                std::error_code ignored;
+                std::filesystem::remove(transfer->FileName, ignored);
+            }
             if (THTTPGet* owner = transfer->owner) {
                 owner->ThreadDone(*transfer);
             }

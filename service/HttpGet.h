@@ -34,6 +34,9 @@ SplitUrl SplitURL(const std::string& url);
 // written.
 std::pair<std::string, int> hostAndPort(const std::string& host);
 
+// The most a download may bring unless its component is given another limit.
+inline constexpr int kMaxDownloadSize = 256 * 1024 * 1024;
+
 // Downloads one address into a file on a worker of its own, and reports progress, arrival
 // and failure as events on the GUI thread. One transfer at a time.
 class THTTPGet
@@ -44,7 +47,8 @@ public:
     using TNotifyEvent = std::function<void(THTTPGet& sender)>;
 
     THTTPGet(platform::Http& http, GuiThread& gui);
-    // Aborts a transfer that runs; none of its events reaches the component afterwards.
+    // Aborts a transfer that runs, and its file goes; none of its events reaches the
+    // component afterwards.
     ~THTTPGet();
     THTTPGet(const THTTPGet&) = delete;
     THTTPGet& operator=(const THTTPGet&) = delete;
@@ -53,10 +57,14 @@ public:
     std::string Agent = "Quillon HTTPGet";
     // The body is raw data: a download whose length the server does not state is refused.
     bool BinaryData = false;
+    // The most bytes a body may have: one announced longer is refused before a byte is
+    // taken, one longer than announced or than this fails as it passes.
+    int MaxSize = kMaxDownloadSize;
     std::string URL;
     bool UseCache = false;
     // Replaced by each transfer that gets as far as writing: whatever is at the name, a link
-    // included, is removed first, never followed.
+    // included, is removed first, never followed. A transfer that does not arrive whole (a
+    // failure, an error status, Abort) removes the file it made.
     std::string FileName;
     std::string UserName;
     std::string Password;
@@ -71,7 +79,8 @@ public:
 
     // Starts a transfer of URL into FileName; nothing while one runs.
     void GetFile();
-    // Stops a running transfer at its next check; it ends in OnError.
+    // Stops a running transfer at its next check; it ends in OnError, also when its body
+    // had already ended but its end had not yet been handled.
     void Abort();
     bool transferring() const { return m_transfer != nullptr; }
 

@@ -45,6 +45,9 @@ UpdateDownload::UpdateDownload(platform::Http& http, platform::Desktop& desktop,
 {
     configure(HTTPGetFile);
     configure(HTTPGetSignature);
+    HTTPGetFile.MaxSize = m_settings.maxSize;
+    // Anything longer is no signature.
+    HTTPGetSignature.MaxSize = static_cast<int>(kUpdateSignatureSize);
     HTTPGetFile.OnProgress = [this](THTTPGet&, int total, int readed) {
         if (OnProgress) {
             OnProgress(total, readed);
@@ -53,12 +56,16 @@ UpdateDownload::UpdateDownload(platform::Http& http, platform::Desktop& desktop,
     HTTPGetFile.OnDoneFile = [this](THTTPGet&, const std::string&, int) { HTTPGetFileDoneFile(); };
     HTTPGetFile.OnError = [this](THTTPGet&) { failed(); };
     HTTPGetSignature.OnDoneFile = [this](THTTPGet&, const std::string&, int) { HTTPGetSignatureDoneFile(); };
-    // Without its signature the file can never be trusted: it goes.
-    HTTPGetSignature.OnError = [this](THTTPGet&) {
-        removeFile(signatureFile());
+    HTTPGetSignature.OnError = [this](THTTPGet&) { failed(); };
+}
+
+UpdateDownload::~UpdateDownload()
+{
+    // Ended while the signature comes: the new version, though complete, was never verified.
+    // A transfer still under way removes its own file.
+    if (HTTPGetSignature.transferring()) {
         removeFile(m_settings.fileName);
-        failed();
-    };
+    }
 }
 
 void UpdateDownload::GetFile()
@@ -82,14 +89,10 @@ void UpdateDownload::HTTPGetSignatureDoneFile()
 {
     const std::string signature = signatureText(signatureFile());
     removeFile(signatureFile());
-    if (!verifyUpdateSignature(m_settings.fileName, signature, m_settings.publicKey)) {
-        removeFile(m_settings.fileName);
-        failed();
-        return;
-    }
     // A program that could not be started must not end this one: the user would be left
     // with neither.
-    if (!m_desktop.startProgram(m_settings.fileName)) {
+    if (!verifyUpdateSignature(m_settings.fileName, signature, m_settings.publicKey) ||
+        !m_desktop.startProgram(m_settings.fileName)) {
         failed();
         return;
     }
@@ -100,6 +103,9 @@ void UpdateDownload::HTTPGetSignatureDoneFile()
 
 void UpdateDownload::failed()
 {
+    // Nothing of an update that did not start stays in the data folder.
+    removeFile(signatureFile());
+    removeFile(m_settings.fileName);
     if (OnError) {
         OnError();
     }

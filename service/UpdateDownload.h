@@ -14,21 +14,23 @@ inline constexpr const char* kUpdateFileName = "nimbra-update.exe";
 inline constexpr const char* kSignatureSuffix = ".sig";
 
 // The self-update: downloads the new version, fetches its signature, verifies it against the
-// built-in key and only then starts it. Events arrive on the GUI thread. A file whose
-// signature does not verify is deleted; a download that breaks off keeps what arrived.
+// built-in key and only then starts it. Events arrive on the GUI thread. An update that
+// fails at any step, or ends before it is verified, leaves neither file in the folder.
 class UpdateDownload
 {
 public:
     struct Settings
     {
-        std::string url;       // the new version's address; its signature's is url + ".sig"
-        std::string fileName;  // where it is saved; its signature beside it, + ".sig"
-        std::string publicKey; // Ed25519, 64 hex digits
+        std::string url;                // the new version's address; its signature's is url + ".sig"
+        std::string fileName;           // where it is saved; its signature beside it, + ".sig"
+        std::string publicKey;          // Ed25519, 64 hex digits
+        int maxSize = kMaxDownloadSize; // the most bytes the new version may have
     };
     using TOnProgressEvent = std::function<void(int TotalSize, int Readed)>;
     using TNotifyEvent = std::function<void()>;
 
     UpdateDownload(platform::Http& http, platform::Desktop& desktop, GuiThread& gui, Settings settings);
+    ~UpdateDownload();
 
     // Bytes of the new version announced and received so far.
     TOnProgressEvent OnProgress;

@@ -56,6 +56,7 @@ void TfrmUpdate::HTTPGetFileError()
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Nimbra"),
                     QStringLiteral("Error when download new version!"), QMessageBox::Ok);
     box.exec();
+    reject();
 }
 
 void showUpdate(platform::Http& http, platform::Desktop& desktop, UpdateDownload::Settings settings,

@@ -14,8 +14,8 @@ class TfrmUpdate;
 
 // The update dialog: once shown it downloads, checks and starts the new version, showing
 // the download's progress. The work is the UpdateDownload's; the dialog sets the bar and
-// shows the error box. After an error it stays open until the user closes it (window
-// manager or Escape); it has no button of its own.
+// shows the error box. It has no button of its own: after an error it closes with the box,
+// so whatever waits for it (the handshake's IP selection) goes on.
 class TfrmUpdate : public QDialog
 {
     Q_OBJECT

@@ -16,8 +16,16 @@ constexpr long kSilentSeconds = 30;
 // Received body held at most before the transfer waits for the reader.
 constexpr std::size_t kHeldBody = 64 * 1024;
 
+// What every transfer of a session carries: its user-agent text, and the program's own
+// proxy, never to be used.
+struct SessionSettings
+{
+    std::string agent;
+    std::string ownProxy;
+};
+
 // The proxy the desktop names for `url`.
-std::string proxyFor(const std::string& url)
+std::string proxyFor(const std::string& url, const std::string& ownProxy)
 {
     pxProxyFactory* factory = px_proxy_factory_new();
     if (factory == nullptr) {
@@ -30,21 +38,21 @@ std::string proxyFor(const std::string& url)
     }
     px_proxy_factory_free_proxies(proxies);
     px_proxy_factory_free(factory);
-    return curlProxyFor(answer);
+    return curlProxyFor(answer, ownProxy);
 }
 
 // One transfer, driven as far as its reader needs.
 class CurlTransfer : public HttpRequest
 {
 public:
-    CurlTransfer(const std::string& url, const std::string& agent)
+    CurlTransfer(const std::string& url, const SessionSettings& settings)
         : m_easy(curl_easy_init()), m_multi(curl_multi_init())
     {
         curl_easy_setopt(m_easy, CURLOPT_URL, url.c_str());
-        if (!agent.empty()) {
-            curl_easy_setopt(m_easy, CURLOPT_USERAGENT, agent.c_str());
+        if (!settings.agent.empty()) {
+            curl_easy_setopt(m_easy, CURLOPT_USERAGENT, settings.agent.c_str());
         }
-        curl_easy_setopt(m_easy, CURLOPT_PROXY, proxyFor(url).c_str());
+        curl_easy_setopt(m_easy, CURLOPT_PROXY, proxyFor(url, settings.ownProxy).c_str());
         curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(m_easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(m_easy, CURLOPT_FOLLOWLOCATION, 1L);
@@ -117,6 +125,15 @@ public:
             }
         }
         return std::nullopt;
+    }
+
+    int status() override
+    {
+        long code = 0;
+        if (m_headersDone) {
+            curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &code);
+        }
+        return static_cast<int>(code);
     }
 
     std::size_t read(char* buffer, std::size_t size) override
@@ -209,8 +226,8 @@ private:
 class CurlConnection : public HttpConnection
 {
 public:
-    CurlConnection(std::string origin, std::string agent, std::string userName, std::string password)
-        : m_origin(std::move(origin)), m_agent(std::move(agent)), m_userName(std::move(userName)),
+    CurlConnection(std::string origin, SessionSettings settings, std::string userName, std::string password)
+        : m_origin(std::move(origin)), m_settings(std::move(settings)), m_userName(std::move(userName)),
           m_password(std::move(password))
     {
     }
@@ -220,7 +237,7 @@ public:
                                              const std::vector<std::string>& acceptTypes,
                                              bool reload) override
     {
-        auto request = std::make_unique<CurlTransfer>(m_origin + path, m_agent);
+        auto request = std::make_unique<CurlTransfer>(m_origin + path, m_settings);
         CURL* easy = request->easy();
         request->setPost(verb == "POST");
         if (verb != "GET" && verb != "POST") {
@@ -249,7 +266,7 @@ public:
 
 private:
     std::string m_origin;
-    std::string m_agent;
+    SessionSettings m_settings;
     std::string m_userName;
     std::string m_password;
 };
@@ -257,11 +274,11 @@ private:
 class CurlSession : public HttpSession
 {
 public:
-    explicit CurlSession(std::string agent) : m_agent(std::move(agent)) {}
+    explicit CurlSession(SessionSettings settings) : m_settings(std::move(settings)) {}
 
     std::unique_ptr<HttpBody> openUrl(const std::string& url) override
     {
-        auto transfer = std::make_unique<CurlTransfer>(url, m_agent);
+        auto transfer = std::make_unique<CurlTransfer>(url, m_settings);
         if (!transfer->start()) {
             return nullptr;
         }
@@ -271,17 +288,17 @@ public:
     std::unique_ptr<HttpConnection> connect(const std::string& host, int port, const std::string& userName,
                                             const std::string& password) override
     {
-        return std::make_unique<CurlConnection>("http://" + host + ":" + std::to_string(port), m_agent,
+        return std::make_unique<CurlConnection>("http://" + host + ":" + std::to_string(port), m_settings,
                                                 userName, password);
     }
 
 private:
-    std::string m_agent;
+    SessionSettings m_settings;
 };
 
 } // namespace
 
-std::string curlProxyFor(const std::vector<std::string>& libproxyAnswer)
+std::string curlProxyFor(const std::vector<std::string>& libproxyAnswer, const std::string& ownProxy)
 {
     for (const std::string& proxy : libproxyAnswer) {
         const std::size_t scheme = proxy.find("://");
@@ -289,8 +306,12 @@ std::string curlProxyFor(const std::vector<std::string>& libproxyAnswer)
             continue;
         }
         const std::string kind = proxy.substr(0, scheme);
-        const std::string address = proxy.substr(scheme + 3);
-        if (kind == "direct") {
+        std::string address = proxy.substr(scheme + 3);
+        // libproxy may end the address with a slash.
+        if (!address.empty() && address.back() == '/') {
+            address.pop_back();
+        }
+        if (kind == "direct" || address == ownProxy) {
             return "";
         }
         if (kind == "socks" || kind == "socks5") {
@@ -314,7 +335,14 @@ CurlHttp::CurlHttp()
 
 std::unique_ptr<HttpSession> CurlHttp::open(const std::string& agent)
 {
-    return std::make_unique<CurlSession>(agent);
+    const std::lock_guard lock(m_mutex);
+    return std::make_unique<CurlSession>(SessionSettings{agent, m_ownProxy});
+}
+
+void CurlHttp::setOwnProxy(const std::string& address)
+{
+    const std::lock_guard lock(m_mutex);
+    m_ownProxy = address;
 }
 
 } // namespace platform

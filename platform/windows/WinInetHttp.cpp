@@ -1,6 +1,9 @@
 #include "platform/windows/WinInetHttp.h"
 
+#include "platform/windows/WindowsSystemProxy.h"
+
 #include <algorithm>
+#include <cctype>
 #include <windows.h>
 #include <wininet.h>
 
@@ -68,6 +71,17 @@ public:
             text.assign(static_cast<std::size_t>(size) + 1, '\0');
         }
         return std::nullopt;
+    }
+
+    int status() override
+    {
+        DWORD code = 0;
+        DWORD size = sizeof code;
+        if (!HttpQueryInfoA(m_handle.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size,
+                            nullptr)) {
+            return 0;
+        }
+        return static_cast<int>(code);
     }
 
     std::size_t read(char* buffer, std::size_t size) override
@@ -156,6 +170,25 @@ private:
     InternetHandle m_handle;
 };
 
+// Whether the system's proxy settings (the default ones or a dial-up connection's) name
+// the program's own proxy.
+bool namesOwnProxy(const std::string& ownProxy)
+{
+    if (ownProxy.empty()) {
+        return false;
+    }
+    for (const auto& [name, value] : WindowsSystemProxy().userSettings()) {
+        // The address in the server text, not a longer port that begins with its own.
+        const std::size_t at = name.rfind("server", 0) == 0 ? value.find(ownProxy) : std::string::npos;
+        const std::size_t end = at + ownProxy.size();
+        if (at != std::string::npos &&
+            (end == value.size() || !std::isdigit(static_cast<unsigned char>(value[end])))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool setTimeout(HINTERNET handle, DWORD option, DWORD ms)
 {
     return InternetSetOptionA(handle, option, &ms, sizeof ms);
@@ -165,8 +198,8 @@ bool setTimeout(HINTERNET handle, DWORD option, DWORD ms)
 
 std::unique_ptr<HttpSession> WinInetHttp::open(const std::string& agent)
 {
-    InternetHandle session =
-        owned(InternetOpenA(textOrNull(agent), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    const DWORD access = namesOwnProxy(ownProxy()) ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PRECONFIG;
+    InternetHandle session = owned(InternetOpenA(textOrNull(agent), access, nullptr, nullptr, 0));
     if (!session) {
         return nullptr;
     }
@@ -178,6 +211,18 @@ std::unique_ptr<HttpSession> WinInetHttp::open(const std::string& agent)
         return nullptr;
     }
     return std::make_unique<WinInetSession>(std::move(session));
+}
+
+void WinInetHttp::setOwnProxy(const std::string& address)
+{
+    const std::lock_guard lock(m_mutex);
+    m_ownProxy = address;
+}
+
+std::string WinInetHttp::ownProxy()
+{
+    const std::lock_guard lock(m_mutex);
+    return m_ownProxy;
 }
 
 } // namespace platform

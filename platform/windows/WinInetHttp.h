@@ -2,6 +2,9 @@
 
 #include "platform/Http.h"
 
+#include <mutex>
+#include <string>
+
 namespace platform {
 
 // HTTP through WinINet, with the proxy and connection settings the system is configured
@@ -10,6 +13,14 @@ class WinInetHttp : public Http
 {
 public:
     std::unique_ptr<HttpSession> open(const std::string& agent) override;
+    void setOwnProxy(const std::string& address) override;
+
+private:
+    std::string ownProxy();
+
+    // Sessions are opened on worker threads.
+    std::mutex m_mutex;
+    std::string m_ownProxy;
 };
 
 } // namespace platform

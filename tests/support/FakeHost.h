@@ -175,6 +175,8 @@ public:
     std::vector<std::string> fetched;
     std::function<void(const std::string& url)> onFetch;
     std::unique_ptr<platform::HttpSession> open(const std::string& agent) override;
+    std::string ownProxy;
+    void setOwnProxy(const std::string& address) override { ownProxy = address; }
 };
 
 // Browsers the test says are installed, and the user-data folders of those it says run.

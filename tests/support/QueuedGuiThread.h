@@ -30,13 +30,7 @@ public:
         std::unique_lock lock(m_mutex);
         m_arrived.wait_for(lock, std::chrono::milliseconds(10), [this] { return !m_queue.empty(); });
         while (!m_queue.empty()) {
-            const Call call = m_queue.front();
-            m_queue.pop_front();
-            lock.unlock();
-            call.function();
-            ++m_handled;
-            call.done->set_value();
-            lock.lock();
+            runFirst(lock);
         }
     }
 
@@ -51,6 +45,26 @@ public:
         return condition();
     }
 
+    // Waits until a handed-over call waits in the queue, without running it; false after
+    // `limit`. What a test does next comes before that call runs.
+    bool waitQueued(std::chrono::seconds limit = std::chrono::seconds(60))
+    {
+        std::unique_lock lock(m_mutex);
+        return m_arrived.wait_for(lock, limit, [this] { return !m_queue.empty(); });
+    }
+
+    // Runs the first handed-over call only, once one comes; false when none came in `limit`.
+    // A call that hands over the next cannot have that one run with it.
+    bool handleOne(std::chrono::seconds limit = std::chrono::seconds(60))
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_arrived.wait_for(lock, limit, [this] { return !m_queue.empty(); })) {
+            return false;
+        }
+        runFirst(lock);
+        return true;
+    }
+
     // How many handed-over calls have run.
     int handled() const { return m_handled; }
 
@@ -60,6 +74,19 @@ private:
         std::function<void()> function;
         std::promise<void>* done;
     };
+
+    // Runs the first call waiting, outside the lock, and lets its worker go on.
+    void runFirst(std::unique_lock<std::mutex>& lock)
+    {
+        const Call call = m_queue.front();
+        m_queue.pop_front();
+        lock.unlock();
+        call.function();
+        ++m_handled;
+        call.done->set_value();
+        lock.lock();
+    }
+
     std::mutex m_mutex;
     std::condition_variable m_arrived;
     std::deque<Call> m_queue;

@@ -52,11 +52,13 @@ struct Download
 class HttpFetch : public testing::Test
 {
 protected:
-    // Fetches `path` into a file with BinaryData; waits for its one final event.
-    Download& fetch(const std::string& path)
+    // Fetches `path` into a file with BinaryData (and a limit, when given); waits for its
+    // one final event.
+    Download& fetch(const std::string& path, int maxSize = kMaxDownloadSize, bool binaryData = true)
     {
         m_download = std::make_unique<Download>(m_gui);
-        m_download->get.BinaryData = true;
+        m_download->get.BinaryData = binaryData;
+        m_download->get.MaxSize = maxSize;
         m_download->get.URL = m_server.url(path);
         m_download->get.FileName = file();
         m_download->get.GetFile();
@@ -109,21 +111,33 @@ TEST_F(HttpFetch, ADownloadInBlocksOf1025WithItsProgressThenOneArrival)
     }
 }
 
-TEST_F(HttpFetch, FailuresEndInOneErrorAndKeepWhatWasWritten)
+TEST_F(HttpFetch, FailuresEndInOneErrorAndLeaveNoFile)
 {
-    // Broken off after 2000 of 3000 bytes: what came stays on disk.
-    EXPECT_EQ(fetch("/broken/3000/2000").errors, 1);
-    EXPECT_EQ(fileContent(file()), pattern(2000));
-    // Without a stated length a binary download is refused before a file is made.
-    std::filesystem::remove(file());
-    EXPECT_EQ(fetch("/nolength/100").errors, 1);
-    EXPECT_FALSE(std::filesystem::exists(file()));
-    for (const char* path : {"/length/abc/10", "/length/-5/10", "/length/99999999999/10", "/bigheader"}) {
+    // Broken off after 2000 of 3000 bytes, a binary download without a stated length, an
+    // error page of any length: none is the file.
+    for (const char* path : {"/broken/3000/2000", "/nolength/100", "/status/404/gone", "/status/503/busy",
+                             "/length/abc/10", "/length/-5/10", "/length/99999999999/10", "/bigheader"}) {
         EXPECT_EQ(fetch(path).errors, 1) << path;
+        EXPECT_FALSE(std::filesystem::exists(file())) << path;
     }
+    EXPECT_EQ(fetch("/status/200/fine").done.size(), 1u);
     // Beyond its stated length a body is not read: what was announced arrived.
     EXPECT_EQ(fetch("/length/10/20").done.size(), 1u);
     EXPECT_EQ(fileContent(file()), pattern(10));
+}
+
+TEST_F(HttpFetch, ADownloadPastItsLimitIsRefusedBeforeItStartsOrBrokenOffAsItPassesIt)
+{
+    // Announced beyond the limit: no byte is taken. At the limit it arrives.
+    EXPECT_EQ(fetch("/length/2147483647/10").errors, 1);
+    EXPECT_EQ(fetch("/bytes/5001", 5000).errors, 1);
+    EXPECT_TRUE(m_download->progress.empty());
+    EXPECT_EQ(fetch("/bytes/5000", 5000).done.size(), 1u);
+    // Without a length it goes on until the block that would pass the limit.
+    const Download& endless = fetch("/endless", 5000, false);
+    EXPECT_EQ(endless.errors, 1);
+    EXPECT_EQ(endless.progress.back(), (std::pair<int, int>{0, 4 * 1025}));
+    EXPECT_FALSE(std::filesystem::exists(file()));
 }
 
 TEST_F(HttpFetch, ALinkPlantedAtTheFileNameIsReplacedNotFollowed)
@@ -154,7 +168,7 @@ TEST_F(HttpFetch, OneTransferAtATimeAndWaitingForItsEnd)
     EXPECT_EQ(download.done.size(), 2u); // the final event came before GetFile returned
 }
 
-TEST_F(HttpFetch, AbortEndsInAnErrorAndDestructionInSilence)
+TEST_F(HttpFetch, AbortEndsInAnErrorAndDestructionInSilenceBothLeavingNoFile)
 {
     Download aborted(m_gui);
     aborted.get.URL = m_server.url("/slow/100");
@@ -164,16 +178,30 @@ TEST_F(HttpFetch, AbortEndsInAnErrorAndDestructionInSilence)
     aborted.get.Abort();
     EXPECT_TRUE(m_gui.handleUntil([&] { return aborted.events() == 1; }));
     EXPECT_EQ(aborted.errors, 1);
+    EXPECT_FALSE(std::filesystem::exists(file()));
+
+    // The whole body is in and judged, its end waits to be handled: the abort still wins.
+    Download late(m_gui);
+    late.get.OnProgress = nullptr; // its end is the one call handed over
+    late.get.URL = m_server.url("/bytes/100");
+    late.get.FileName = file();
+    late.get.GetFile();
+    ASSERT_TRUE(m_gui.waitQueued());
+    late.get.Abort();
+    m_gui.handlePending();
+    EXPECT_EQ(late.errors, 1);
+    EXPECT_TRUE(late.done.empty());
+    EXPECT_FALSE(std::filesystem::exists(file()));
 
     auto destroyed = std::make_unique<Download>(m_gui);
     destroyed->get.URL = m_server.url("/slow/100");
     destroyed->get.FileName = m_dir.file("second.bin");
     destroyed->get.GetFile();
     EXPECT_TRUE(m_gui.handleUntil([&] { return !destroyed->progress.empty(); }));
-    const int handledBefore = m_gui.handled();
     destroyed.reset();
-    // The worker hands its end over all the same, and nothing reaches the component.
-    EXPECT_TRUE(m_gui.handleUntil([&] { return m_gui.handled() > handledBefore; }));
+    // The worker hands its end over all the same, which removes its file, and nothing
+    // reaches the component.
+    EXPECT_TRUE(m_gui.handleUntil([&] { return !std::filesystem::exists(m_dir.file("second.bin")); }));
 }
 
 TEST_F(HttpFetch, ASilentServerIsGivenUpOnAfterHalfAMinute)
@@ -210,6 +238,12 @@ TEST_F(HttpFetch, TheDesktopsProxyIsUsed)
     ASSERT_EQ(gsettings(" mode 'manual'"), 0);
     std::string text;
     EXPECT_FALSE(HttpGetText(http(), m_server.url("/status/200/through"), text));
+    // Named as the program's own proxy (a Warden that is gone), it is never used.
+    http().setOwnProxy("127.0.0.1:" + port);
+    EXPECT_TRUE(HttpGetText(http(), m_server.url("/status/200/around"), text));
+    EXPECT_EQ(text, "around");
+    text.clear();
+    http().setOwnProxy("");
     ASSERT_EQ(gsettings(" mode 'none'"), 0);
     EXPECT_TRUE(HttpGetText(http(), m_server.url("/status/200/direct"), text));
     EXPECT_EQ(text, "direct");

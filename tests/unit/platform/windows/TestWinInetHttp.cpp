@@ -1,5 +1,7 @@
 #include "platform/windows/WinInetHttp.h"
 
+#include "platform/windows/WindowsSystemProxy.h"
+
 #include <asio.hpp>
 #include <gtest/gtest.h>
 
@@ -216,6 +218,29 @@ TEST(WinInetHttp, ARequestCarriesItsVerbPathVersionHeadersAndBody)
     EXPECT_EQ(headerLine(getHead, "Referer"), "");
     EXPECT_EQ(headerLine(getHead, "Pragma"), "");
     EXPECT_EQ(requests[1].second, "");
+
+    // An error page is an answer too: its status tells it from the page asked for.
+    EXPECT_EQ(post->status(), 200);
+    const auto missing = connection->openRequest("GET", "/missing", "HTTP/1.0", "", {"*/*"}, true);
+    ASSERT_TRUE(missing && missing->send("", ""));
+    EXPECT_EQ(missing->status(), 404);
+}
+
+TEST(WinInetHttp, TheProgramsOwnProxyNamedByTheSystemIsPassedOver)
+{
+    // The system left pointing at a Warden that is gone.
+    PageServer server({{"/page", {"direct", true}}});
+    WindowsSystemProxy system;
+    const auto users = system.userSettings();
+    const std::string own = "127.0.0.1:" + std::to_string(unusedPort());
+    ASSERT_TRUE(system.setOptions(std::nullopt, {SystemProxy::kThroughProxy, "socks=" + own, std::nullopt}));
+    WinInetHttp http;
+    http.setOwnProxy(own);
+    const auto session = http.open("");
+    ASSERT_TRUE(session);
+    const auto body = session->openUrl(server.url("/page"));
+    EXPECT_TRUE(body && readAll(*body) == "direct");
+    EXPECT_TRUE(system.restoreSettings(users));
 }
 
 TEST(WinInetHttp, NothingListeningGivesNoBodyAndNoAnswer)
@@ -232,6 +257,7 @@ TEST(WinInetHttp, NothingListeningGivesNoBodyAndNoAnswer)
     ASSERT_TRUE(request);
     EXPECT_FALSE(request->send("", ""));
     EXPECT_EQ(request->contentLength(), std::nullopt);
+    EXPECT_EQ(request->status(), 0);
     char block[16];
     EXPECT_EQ(request->read(block, sizeof block), 0u);
     EXPECT_FALSE(session->connect("127.0.0.1", 70000, "", ""));

@@ -16,9 +16,31 @@ void ActivityLog::report(const std::string& message)
     m_lines.push_back("[ " + formatLogTimeStamp(m_clock.localNow()) + " ] " + message);
     // Replaced whole, never opened in place: a pipe or a device planted under the log's
     // name cannot hold up the program, and a reader never sees half a line.
-    if (!platform::replaceFile(m_filePath, logFileContent(m_lines))) {
-        throw std::runtime_error("Cannot create file \"" + m_filePath + "\"");
+    if (platform::replaceFile(m_filePath, logFileContent(m_lines))) {
+        return;
     }
+    const std::string error = "Cannot create file \"" + m_filePath + "\"";
+    if (!m_passingOverFailures) {
+        throw std::runtime_error(error);
+    }
+    // Emptied before it runs: a box shown by it may let other lines be written meanwhile.
+    if (const auto show = std::exchange(m_showFailure, nullptr)) {
+        show(error);
+    }
+}
+
+ActivityLog::FailuresShownOnce::FailuresShownOnce(ActivityLog& log,
+                                                  std::function<void(const std::string&)> show)
+    : m_log(log)
+{
+    m_log.m_showFailure = std::move(show);
+    m_log.m_passingOverFailures = true;
+}
+
+ActivityLog::FailuresShownOnce::~FailuresShownOnce()
+{
+    m_log.m_showFailure = nullptr;
+    m_log.m_passingOverFailures = false;
 }
 
 std::string formatLogTimeStamp(const platform::DateTime& t)

@@ -2,6 +2,7 @@
 
 #include "platform/Host.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,24 @@ public:
     ActivityLog(const platform::Clock& clock, std::string filePath);
 
     // Appends "[ time stamp ] message" and rewrites the file. Throws std::runtime_error
-    // when the file cannot be written; the line stays and reaches the file with the next
-    // successful write.
+    // when the file cannot be written, unless a FailuresShownOnce lives; either way the
+    // line stays and reaches the file with the next successful write.
     void report(const std::string& message);
+
+    // While one lives, a line that cannot be written does not throw: the first failure is
+    // handed to `show` and later ones are passed over, so a log that cannot be written is
+    // said once however many lines follow, and the code that writes them goes on.
+    class FailuresShownOnce
+    {
+    public:
+        FailuresShownOnce(ActivityLog& log, std::function<void(const std::string& error)> show);
+        ~FailuresShownOnce();
+        FailuresShownOnce(const FailuresShownOnce&) = delete;
+        FailuresShownOnce& operator=(const FailuresShownOnce&) = delete;
+
+    private:
+        ActivityLog& m_log;
+    };
 
     const std::vector<std::string>& lines() const { return m_lines; }
     const std::string& filePath() const { return m_filePath; }
@@ -24,6 +40,9 @@ private:
     const platform::Clock& m_clock;
     std::string m_filePath;
     std::vector<std::string> m_lines;
+    // Set while a FailuresShownOnce lives; emptied once it has shown a failure.
+    std::function<void(const std::string& error)> m_showFailure;
+    bool m_passingOverFailures = false;
 };
 
 // "hh:nn:ss:zzz yyyy/mm/dd": hour, minutes, seconds, milliseconds, year, month, day.

@@ -9,9 +9,8 @@ constexpr const char* kSection = "Bypass";
 constexpr const char* kCounter = "Counter";
 } // namespace
 
-std::vector<std::string> read(const SettingsStore& settings)
+std::vector<std::string> read(const SettingsStore::Snapshot& file)
 {
-    const SettingsStore::Snapshot file = settings.snapshot();
     const int count = std::min(file.readInteger(kSection, kCounter, 0), kMaxLines);
     std::vector<std::string> lines;
     for (int i = 1; i <= count; ++i) {

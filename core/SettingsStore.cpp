@@ -5,46 +5,20 @@
 
 #include <cctype>
 #include <climits>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
 #include <stdexcept>
 
-namespace {
-
-// The file as it is now; a missing or unreadable file is an empty one, and so is
-// anything that is not a regular file (a folder, a device, a pipe that would wait for a
-// writer for ever).
-IniText load(const std::string& path)
+SettingsStore::SettingsStore(std::string path, FileReader read)
+    : m_path(std::move(path)), m_read(std::move(read))
 {
-    std::error_code failed;
-    if (!std::filesystem::is_regular_file(path, failed)) {
-        return IniText();
-    }
-    std::ifstream in(path, std::ios::binary);
-    return IniText(std::string(std::istreambuf_iterator<char>(in), {}));
 }
-
-} // namespace
-
-struct SettingsStore::Snapshot::Data
-{
-    IniText ini;
-    // Sections read so far, so that reading many keys reads the file's lines once.
-    mutable std::map<std::string, std::map<std::string, std::string>> sections;
-};
-
-SettingsStore::Snapshot::Snapshot(std::unique_ptr<Data> data) : m_data(std::move(data)) {}
-SettingsStore::Snapshot::~Snapshot() = default;
 
 std::string SettingsStore::Snapshot::readString(const std::string& section, const std::string& key,
                                                 const std::string& fallback) const
 {
-    auto cached = m_data->sections.find(iniNameKey(section));
-    if (cached == m_data->sections.end()) {
-        cached = m_data->sections.emplace(iniNameKey(section), m_data->ini.values(section)).first;
+    auto cached = m_sections.find(iniNameKey(section));
+    if (cached == m_sections.end()) {
+        cached = m_sections.emplace(iniNameKey(section), m_ini.values(section)).first;
     }
     const auto value = cached->second.find(iniNameKey(key));
     return value == cached->second.end() ? fallback : value->second;
@@ -56,22 +30,10 @@ int SettingsStore::Snapshot::readInteger(const std::string& section, const std::
     return parseSettingsInteger(readString(section, key, ""), fallback);
 }
 
-SettingsStore::SettingsStore(std::string path) : m_path(std::move(path)) {}
-
 SettingsStore::Snapshot SettingsStore::snapshot() const
 {
-    return Snapshot(std::make_unique<Snapshot::Data>(Snapshot::Data{load(m_path), {}}));
-}
-
-std::string SettingsStore::readString(const std::string& section, const std::string& key,
-                                      const std::string& fallback) const
-{
-    return snapshot().readString(section, key, fallback);
-}
-
-int SettingsStore::readInteger(const std::string& section, const std::string& key, int fallback) const
-{
-    return snapshot().readInteger(section, key, fallback);
+    const std::optional<platform::FileHead> file = m_read(m_path, kMaxFileSize);
+    return Snapshot(IniText(file ? file->text : ""));
 }
 
 void SettingsStore::writeString(const std::string& section, const std::string& key, const std::string& value)
@@ -87,7 +49,18 @@ void SettingsStore::writeInteger(const std::string& section, const std::string& 
 void SettingsStore::writeStrings(const std::string& section,
                                  const std::vector<std::pair<std::string, std::string>>& values)
 {
-    IniText ini = load(m_path);
+    const std::optional<platform::FileHead> file = m_read(m_path, kMaxFileSize);
+    // Written from its first part, the file would lose the rest of it.
+    if (file && file->cut) {
+        throw std::runtime_error("Unable to write to " + m_path + ": the file is larger than 1 MiB");
+    }
+    // Something that is there but cannot be read is not replaced as if it were empty.
+    std::error_code failed;
+    if (!file &&
+        std::filesystem::symlink_status(m_path, failed).type() != std::filesystem::file_type::not_found) {
+        throw std::runtime_error("Unable to write to " + m_path + ": it cannot be read");
+    }
+    IniText ini(file ? file->text : "");
     ini.setValues(section, values);
     if (!platform::replaceFile(m_path, ini.text())) {
         throw std::runtime_error("Unable to write to " + m_path);

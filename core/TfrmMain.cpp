@@ -120,12 +120,21 @@ void TfrmMain::connectHandlers()
 
 bool TfrmMain::InitMain()
 {
-    if (!InitSettings() || !InitInterface()) {
+    // The start-up's one read of the settings file is let go before the handshake.
+    if (const std::optional<SettingsStore::Snapshot> settings = InitSettings();
+        !settings || !InitInterface(*settings)) {
         return false;
     }
     // The icon appears once the skin is known to be there, so a start that ends at once
     // leaves nothing behind in the notification area.
     m_tray->start();
+    // A log that cannot be written is said by one box and passed over, so the start-up
+    // goes on to the handshake; its lines stay for the log's next successful write.
+    const ActivityLog::FailuresShownOnce logFailures(*m_log, [this](const std::string& error) {
+        if (!m_closing) {
+            showHandlerError(qs(error));
+        }
+    });
     // A run that ended while hiding left the browsers pointed at a Warden that is gone: they
     // are switched back first, whatever else the start-up meets, and before anything is asked
     // of the service.
@@ -144,7 +153,7 @@ bool TfrmMain::InitMain()
     return true;
 }
 
-bool TfrmMain::InitSettings()
+std::optional<SettingsStore::Snapshot> TfrmMain::InitSettings()
 {
     m_executablePath = bytes(QCoreApplication::applicationFilePath());
     m_applicationFolder = AddBackslash(bytes(QFileInfo(qs(m_executablePath)).absolutePath()));
@@ -154,15 +163,18 @@ bool TfrmMain::InitSettings()
         // The skin has not been read yet, so this box shows without one.
         ::SkinMsgBox(kTitle, QStringLiteral("Can not create Application Data Folder"), MsgKind::Error,
                      MsgButton::Ok);
-        return false;
+        return std::nullopt;
     }
     m_dataFolder = AddBackslash(m_dataFolder);
     m_settings = std::make_unique<SettingsStore>(m_dataFolder + global::kSettingsFileName);
     QCoreApplication::setApplicationName(kTitle);
     m_log = std::make_unique<ActivityLog>(m_host.clock, m_dataFolder + global::kReportFileName);
     m_helpFile = m_applicationFolder + platform::kHelpFile;
-    m_skinFile = m_settings->readString("Config", "Skin", m_applicationFolder + global::kSkinFileName);
-    m_internalPort = m_settings->readString("Config", "InternalPort", global::kDefaultInternalPort);
+    // One read of the settings file for every value the start-up takes from it.
+    SettingsStore::Snapshot settings = m_settings->snapshot();
+    m_skinFile = settings.readString("Config", "Skin", m_applicationFolder + global::kSkinFileName);
+    m_internalPort = settings.readString("Config", "InternalPort", global::kDefaultInternalPort);
+    m_host.http.setOwnProxy(std::string(global::kWardenHost) + ":" + m_internalPort);
     m_warden =
         std::make_unique<WardenControl>(m_host, *this, *m_log, m_exitServers,
                                         WardenControl::Settings{m_applicationFolder, m_internalPort,
@@ -171,10 +183,10 @@ bool TfrmMain::InitSettings()
         m_host, *this, *m_log, m_exitServers, *m_warden,
         ServiceHandshake::Settings{m_serviceAddresses, m_executablePath, global::kVersion,
                                    buildconfig::kCipherKey});
-    return true;
+    return settings;
 }
 
-bool TfrmMain::InitInterface()
+bool TfrmMain::InitInterface(const SettingsStore::Snapshot& settings)
 {
     if (!skin::loadSkin(this, qs(m_skinFile))) {
         // Without a skin there is nothing to draw the program's own box with.
@@ -185,7 +197,7 @@ bool TfrmMain::InitInterface()
     m_ui->lblAppName->setText(QStringLiteral("Nimbra ") + QString::fromLatin1(global::kVersion));
     centreAppName();
     m_ui->suiMain->setCaption(kTitle);
-    LoadOptions();
+    LoadOptions(settings);
     return true;
 }
 
@@ -205,11 +217,11 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TfrmMain::LoadOptions()
+void TfrmMain::LoadOptions(const SettingsStore::Snapshot& settings)
 {
     m_ui->chkStartWithWindows->setChecked(IsStartWithWindows(m_host.autostart, global::kStartupEntryName));
     m_ui->memBypass->clear();
-    m_ui->memBypass->setPlainText(qs(memoText(bypass::read(*m_settings))));
+    m_ui->memBypass->setPlainText(qs(memoText(bypass::read(settings))));
 }
 
 void TfrmMain::SaveOptions()

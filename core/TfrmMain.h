@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace Ui {
@@ -42,9 +43,11 @@ public:
     // The whole start-up after the windows exist. False when the program has to end
     // because its data folder or its skin file is missing.
     bool InitMain();
-    bool InitSettings();
-    bool InitInterface();
-    void LoadOptions();
+    // Its steps: InitSettings reads the settings file once (nothing when the program has to
+    // end), and the interface takes its values from that same read.
+    std::optional<SettingsStore::Snapshot> InitSettings();
+    bool InitInterface(const SettingsStore::Snapshot& settings);
+    void LoadOptions(const SettingsStore::Snapshot& settings);
     void SaveOptions();
 
     // Writes one line to the activity log; throws when the log file cannot be written.

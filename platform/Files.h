@@ -1,8 +1,24 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
 namespace platform {
+
+// The start of a file, as readFileHead gives it.
+struct FileHead
+{
+    std::string text;
+    // The file holds more than `text`: it is larger than the limit it was read with.
+    bool cut = false;
+};
+
+// The regular file at `path`, read no further than its first `limit` bytes, so a damaged or
+// planted giant file costs no more than the limit. Nothing when there is no regular file to
+// read there: missing, unreadable, a folder, a device, or a pipe (which would wait for a
+// writer for ever).
+std::optional<FileHead> readFileHead(const std::string& path, std::size_t limit);
 
 // Replaces the file at `path` with `content`: written beside it and renamed over it, so a
 // reader never sees half a file and a crash cannot leave one. The folder must exist. On

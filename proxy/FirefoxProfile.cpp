@@ -2,12 +2,12 @@
 
 #include "proxy/HostQueries.h"
 
+#include "platform/Files.h"
 #include "platform/IniText.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -21,15 +21,11 @@ constexpr std::size_t kMaxListSize = 1024 * 1024;
 // would wait for a writer for ever).
 std::optional<IniText> loadList(const std::string& path)
 {
-    std::error_code failed;
-    if (!std::filesystem::is_regular_file(path, failed)) {
+    const std::optional<platform::FileHead> file = platform::readFileHead(path, kMaxListSize);
+    if (!file) {
         return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary);
-    std::string text(kMaxListSize, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    return IniText(text);
+    return IniText(file->text);
 }
 
 std::string valueOf(const IniText& ini, const std::string& section, const char* key)

@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         out << file;
     }
     SettingsStore store(settingsPath());
-    const std::vector<std::string> lines = bypass::read(store);
+    const std::vector<std::string> lines = bypass::read(store.snapshot());
     FUZZ_CHECK(lines.size() <= static_cast<std::size_t>(bypass::kMaxLines));
 
     IniText ini(file);

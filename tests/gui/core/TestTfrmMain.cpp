@@ -1,6 +1,9 @@
 #include "core/BypassSettings.h"
 #include "core/HandlerGuard.h"
 #include "core/TfrmMain.h"
+#include "nimbra/BuildConfig.h"
+#include "service/Cipher.h"
+#include "service/UpdateDownload.h"
 #include "skin/Icons.h"
 #include "skin/TrayIcon.h"
 #include "tests/support/FakeHost.h"
@@ -8,6 +11,7 @@
 #include "ui/SkinMsgBox.h"
 #include "ui_frmMain.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
@@ -110,6 +114,39 @@ private slots:
         QVERIFY(fileContent(m_dataFolder + "dirudo.ini").find("Bypass") == std::string::npos);
     }
 
+    // The service offers a new version and an exit; nothing serves the new version. OK on
+    // the error box closes the update dialog, and the handshake goes on to the IP selection.
+    void aFailedUpdateClosesItsDialogAndTheIPSelectionFollows()
+    {
+        m_dir->writeFile("config/Nimbra/dirudo.ini", "[Config]\nSkin=" + appSkin() + "\n");
+        const auto secret = [](const std::string& value) {
+            return DecodeValue(value, buildconfig::kCipherKey);
+        };
+        const std::string answer = "B=1\r\nNewVersion=1\r\nC=1\r\nP=" + secret("1080") +
+                                   "\r\nU=" + secret("user") + "\r\nK=" + secret("key") +
+                                   "\r\nH1=" + secret("exit.example") + "\r\nE=1\r\n";
+        m_fake->http.onFetch = [this, answer](const std::string& url) { m_fake->http.bodies[url] = answer; };
+        TfrmMain form(m_fake->host());
+        // The user answers the box and closes whatever is still open after it.
+        bool boxAnswered = false;
+        QStringList afterTheBox;
+        QTimer user;
+        connect(&user, &QTimer::timeout, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+                boxAnswered = true;
+                box->button(QMessageBox::Ok)->click();
+            } else if (auto* open = qobject_cast<QDialog*>(dialog); open && boxAnswered) {
+                afterTheBox << open->metaObject()->className();
+                open->done(QDialog::Rejected);
+            }
+        });
+        user.start(20);
+        QVERIFY(form.InitMain());
+        QCOMPARE(afterTheBox, QStringList{"TfrmSelectIP"});
+        QVERIFY(!std::filesystem::exists(m_dataFolder + kUpdateFileName));
+    }
+
     void theTrayMenuHasItsNineItemsInOrder()
     {
         auto form = startedForm();
@@ -157,7 +194,9 @@ private slots:
         QVERIFY(!std::filesystem::exists(m_dataFolder + "report.txt"));
     }
 
-    void anUnwritableLogIsShownAndTheProgramGoesOnButClosingWaitsOnNoBox()
+    // One box says it; the start-up goes on to the handshake (three attempts, then the
+    // unblock dialog, which startedForm closes) with every line kept in memory.
+    void anUnwritableLogIsShownOnceTheStartUpGoesOnAndClosingWaitsOnNoBox()
     {
         std::filesystem::create_directories(m_dataFolder + "report.txt");
         QStringList errors;
@@ -166,8 +205,9 @@ private slots:
         QVERIFY(form);
         QCOMPARE(errors.size(), 1);
         QVERIFY(errors[0].contains("report.txt"));
-        // The first line stays in memory; the rest of that start-up step was not run.
-        QCOMPARE(loggedMessages(*form), QStringList({"Nimbra"}));
+        QCOMPARE(m_fake->http.fetched.size(), std::size_t(3));
+        QCOMPARE(loggedMessages(*form).size(), 13);
+        QCOMPARE(loggedMessages(*form).last(), QStringLiteral("Please unblock Nimbra"));
 
         QSignalSpy closed(form.get(), &TfrmMain::closed);
         form->QueryEndSession();
@@ -203,7 +243,7 @@ private slots:
 
         ui.btnOK->click();
         QVERIFY(!form->isVisible());
-        SettingsStore saved(m_dataFolder + "dirudo.ini");
+        const SettingsStore::Snapshot saved = SettingsStore(m_dataFolder + "dirudo.ini").snapshot();
         QCOMPARE(bypass::read(saved), (std::vector<std::string>{"edited.example", "second.example"}));
         // A key of the longer list before stays in the file.
         QCOMPARE(saved.readString("Bypass", "3", ""), std::string("third.example"));

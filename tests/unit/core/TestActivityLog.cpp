@@ -58,6 +58,33 @@ TEST_F(ReportFile, AnUnwritableFileThrowsAndTheLineReachesTheFileLater)
     EXPECT_EQ(fileContent(path), "[ 05:06:07:008 2026/03/04 ] kept\r\n[ 05:06:07:008 2026/03/04 ] next\r\n");
 }
 
+// The start-up's way with a log that cannot be written: said once, and every line after it
+// is passed over, so the code that writes them goes on; the lines reach the file later.
+TEST_F(ReportFile, WhileFailuresAreShownOnceAnUnwritableFileIsSaidOnceAndNothingThrows)
+{
+    std::filesystem::create_directory(path);
+    ActivityLog log(clock, path);
+    std::vector<std::string> shown;
+    {
+        const ActivityLog::FailuresShownOnce once(log, [&](const std::string& error) {
+            shown.push_back(error);
+            log.report("written while the box is open");
+        });
+        EXPECT_NO_THROW(log.report("first"));
+        EXPECT_NO_THROW(log.report("second"));
+    }
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "Cannot create file \"" + path + "\"");
+    EXPECT_EQ(log.lines().size(), 3u);
+    // Afterwards a line that cannot be written throws again.
+    EXPECT_THROW(log.report("third"), std::runtime_error);
+    std::filesystem::remove(path);
+    log.report("fourth");
+    const std::string stamp = "[ 05:06:07:008 2026/03/04 ] ";
+    EXPECT_EQ(fileContent(path), stamp + "first\r\n" + stamp + "written while the box is open\r\n" + stamp +
+                                     "second\r\n" + stamp + "third\r\n" + stamp + "fourth\r\n");
+}
+
 #ifndef _WIN32
 TEST_F(ReportFile, APipeInTheFilesPlaceIsReplacedNotWaitedOn)
 {

@@ -37,7 +37,7 @@ NimbraProcess::~NimbraProcess()
     kill();
 }
 
-void NimbraProcess::start(const std::map<std::string, std::string>& overrides)
+void NimbraProcess::start(const std::map<std::string, std::string>& overrides, const std::string& hostsFile)
 {
     // The runtime folder holds the single-instance lock; it must be private to the user.
     const std::string runtime = m_home + "/run";
@@ -69,8 +69,25 @@ void NimbraProcess::start(const std::map<std::string, std::string>& overrides)
         envp.push_back(entry.data());
     }
     envp.push_back(nullptr);
-    char* argv[] = {const_cast<char*>(m_program.c_str()), nullptr};
-    if (posix_spawn(&m_pid, m_program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) {
+    // unshare and the shell end in an exec of the program: the process started is Nimbra.
+    std::vector<std::string> command = {m_program};
+    if (!hostsFile.empty()) {
+        command = {"/usr/bin/unshare",
+                   "--mount",
+                   "--",
+                   "/bin/sh",
+                   "-c",
+                   "mount --bind \"$1\" /etc/hosts && exec \"$2\"",
+                   "sh",
+                   hostsFile,
+                   m_program};
+    }
+    std::vector<char*> argv;
+    for (std::string& argument : command) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    if (posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) {
         throw std::runtime_error("cannot start " + m_program);
     }
 }

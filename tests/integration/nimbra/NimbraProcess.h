@@ -15,8 +15,10 @@ public:
     ~NimbraProcess();
 
     // Starts it with HOME, a private XDG_RUNTIME_DIR and the offscreen platform; `overrides`
-    // replaces or adds variables of that environment.
-    void start(const std::map<std::string, std::string>& overrides = {});
+    // replaces or adds variables of that environment. With `hostsFile`, it runs in a mount
+    // namespace of its own where that file is /etc/hosts (root only), so it can reach a
+    // server by a name without any real name lookup.
+    void start(const std::map<std::string, std::string>& overrides = {}, const std::string& hostsFile = {});
     // Waits up to `seconds` for the process to end; its exit status, or -1 on time-out.
     int waitForExit(double seconds);
     bool isRunning();

@@ -37,6 +37,10 @@ namespace {
 TempDir* gHome = nullptr;
 constexpr double kWait = 90; // generous: the sanitizer build starts slowly
 
+// A name of the service that no ignore list holds, so requests to it follow the desktop's
+// proxy; only the program's own /etc/hosts knows it.
+constexpr const char* kServiceName = "nimbra-service.test";
+
 // The buttons of a box that asks Yes or No, and of one that informs, counted from the right.
 constexpr int kOk = 0;
 constexpr int kYes = 1;
@@ -119,15 +123,28 @@ protected:
         m_service = std::make_unique<ReferenceService>(m_servicePort, m_exitPort, gHome->path());
     }
 
-    void startNimbra(NimbraProcess& nimbra, std::uint16_t servicePort)
+    // The service by its address, or by a name only Nimbra's own /etc/hosts knows; then in
+    // a GNOME session, whose proxy settings the program's own requests follow.
+    void startNimbra(NimbraProcess& nimbra, std::uint16_t servicePort, bool byName = false)
     {
-        nimbra.start({{"QT_QPA_PLATFORM", "xcb"},
-                      {"DISPLAY", m_desktop.display()},
-                      {"XDG_CURRENT_DESKTOP", "KDE"},
-                      {"KDE_SESSION_VERSION", "5"},
-                      {"NIMBRA_SERVICE", "http://127.0.0.1:" + std::to_string(servicePort)}});
+        const std::string hosts = gHome->file("hosts");
+        std::map<std::string, std::string> variables = {
+            {"QT_QPA_PLATFORM", "xcb"},
+            {"DISPLAY", m_desktop.display()},
+            {"XDG_CURRENT_DESKTOP", "KDE"},
+            {"KDE_SESSION_VERSION", "5"},
+            {"NIMBRA_SERVICE", "http://127.0.0.1:" + std::to_string(servicePort)}};
+        if (byName) {
+            gHome->writeFile("hosts", "127.0.0.1 localhost\n127.0.0.1 " + std::string(kServiceName) + "\n");
+            variables["NIMBRA_SERVICE"] =
+                "http://" + std::string(kServiceName) + ":" + std::to_string(servicePort);
+            variables["XDG_CURRENT_DESKTOP"] = "GNOME";
+            variables["DESKTOP_SESSION"] = "gnome";
+            variables.erase("KDE_SESSION_VERSION");
+        }
+        nimbra.start(variables, byName ? hosts : "");
     }
-    void startNimbra() { startNimbra(m_nimbra, m_servicePort); }
+    void startNimbra(bool byName = false) { startNimbra(m_nimbra, m_servicePort, byName); }
 
     // Leaves with "Exit" from the tray menu: the program ends well and its log says so.
     void exitFromTheMenu() { exitFromTheMenu(m_nimbra); }
@@ -349,10 +366,18 @@ TEST_F(Session, AServiceAnsweringJunkLeavesTheProgramUsable)
     exitFromTheMenu();
 }
 
-TEST_F(Session, WardenEndsWithAKilledNimbraAndANewOneStartsCleanly)
+TEST_F(Session, AKilledNimbraLocksNobodyOutAndTheUsersOwnSettingsComeBack)
 {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "a service reached by name needs an /etc/hosts of Nimbra's own, which needs root";
+    }
+    // What the user had before Nimbra: an HTTP proxy and ignore lists of their own.
+    gHome->writeFile(".config/glib-2.0/settings/keyfile",
+                     "[system/proxy]\nmode='none'\nignore-hosts=['intranet.corp', 'localhost']\n\n"
+                     "[system/proxy/http]\nhost='proxy.corp'\nport=3128\n");
+    gHome->writeFile(".config/kioslaverc", "[Proxy Settings]\nProxyType=0\nNoProxyFor=intranet.corp\n");
     startService();
-    startNimbra();
+    startNimbra(true);
     ASSERT_TRUE(selectExit(0));
     ASSERT_TRUE(waitForReport("Diru DO ON"));
     ASSERT_EQ(wardenProcesses(m_wardenPort).size(), 1u);
@@ -364,14 +389,23 @@ TEST_F(Session, WardenEndsWithAKilledNimbraAndANewOneStartsCleanly)
     }
     EXPECT_TRUE(wardenProcesses(m_wardenPort).empty());
     EXPECT_TRUE(wardenPortFree());
+    // The desktop still points at the Warden that is gone.
+    EXPECT_NE(proxySettings().find("port=" + std::to_string(m_wardenPort)), std::string::npos);
 
-    // The new run first switches back what the killed one left pointed at its Warden.
-    startNimbra();
+    // The new run first switches back what the killed one left, then reaches its service
+    // by name and hides again.
+    startNimbra(true);
     ASSERT_TRUE(waitForReport("Restoring the settings an earlier run left changed"));
     ASSERT_TRUE(selectExit(1));
     ASSERT_TRUE(waitForReport("Select IP: 127.0.0.3"));
     ASSERT_TRUE(waitForReport("Diru DO ON"));
     exitFromTheMenu();
+    const std::string settings = proxySettings();
+    EXPECT_NE(settings.find("mode='none'"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("ProxyType=0"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("ignore-hosts=['intranet.corp', 'localhost']"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("host='proxy.corp'"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("NoProxyFor=intranet.corp\n"), std::string::npos) << settings;
 }
 
 TEST_F(Session, AnUnwritableDataFolderIsReportedAndNothingIsWritten)

@@ -135,6 +135,18 @@ bool useDesktopHttpProxy(std::uint16_t port)
     return true;
 }
 
+// The user turns the desktop's proxy off, in both desktops.
+void useNoDesktopProxy()
+{
+    GSettings* proxy = g_settings_new("org.gnome.system.proxy");
+    g_settings_set_string(proxy, "mode", "none");
+    g_object_unref(proxy);
+    g_settings_sync();
+    IniText kde(fileContent(kioslavercPath()));
+    kde.setValue("Proxy Settings", "ProxyType", "0");
+    std::ofstream(kioslavercPath(), std::ios::binary | std::ios::trunc) << kde.text();
+}
+
 // A GNOME setting as another program reads it from the keyfile: "'127.0.0.1'", "8080".
 std::string gnomeSetting(const std::string& schema, const std::string& key)
 {
@@ -348,9 +360,20 @@ TEST(BrowsersHiding, NothingGoesAroundWardenAndTheUsersSettingsComeBackAtSwitchO
     EXPECT_EQ(gnomeSetting("org.gnome.system.proxy.https", "port"), port);
     EXPECT_EQ(kdeSetting("httpProxy"), "http://127.0.0.1 " + port);
     EXPECT_EQ(kdeSetting("httpsProxy"), "http://127.0.0.1 " + port);
+    EXPECT_EQ(gnomeSetting("org.gnome.system.proxy", "mode"), "'manual'");
+    EXPECT_EQ(kdeSetting("ProxyType"), "1");
     EXPECT_EQ(webRtcPolicy(chromiumFolder), policyBefore);
     EXPECT_FALSE(std::filesystem::exists(data.file("restore.json"))); // everything is back
+    // The user's own proxy is used again, as before hiding.
+    for (const Chromium& chromium : {chromiumGnome, chromiumKde5}) {
+        const Visit after = visit(witnesses, chromium.name(), "after hiding", inChromium(chromium));
+        EXPECT_TRUE(std::ranges::any_of(after.httpProxyRequests, [&](const std::string& line) {
+            return line.starts_with(pageRequest);
+        })) << chromium.name();
+    }
 
+    // With the user's proxy off too, WebRTC uses UDP again: the policy is theirs.
+    useNoDesktopProxy();
     for (const Chromium& chromium : {chromiumGnome, chromiumKde5, chromiumKde6}) {
         const Visit direct = visit(witnesses, chromium.name(), "not hiding", inChromium(chromium));
         EXPECT_GT(direct.stunDatagrams, 0) << chromium.name();

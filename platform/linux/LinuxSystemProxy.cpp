@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace platform {
 
@@ -156,20 +156,12 @@ std::optional<Kioslaverc> readKioslaverc()
     if (!file.exists) {
         return file;
     }
-    if (!std::filesystem::is_regular_file(file.path, failed)) {
-        return std::nullopt;
-    }
-    std::ifstream in(file.path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    file.text.resize(kMaxKioslavercSize);
-    in.read(file.text.data(), static_cast<std::streamsize>(file.text.size()));
     // A file too big to be KDE's is not rewritten from a part of it.
-    if (in.bad() || in.gcount() == static_cast<std::streamsize>(file.text.size())) {
+    std::optional<FileHead> head = readFileHead(file.path, kMaxKioslavercSize);
+    if (!head || head->cut) {
         return std::nullopt;
     }
-    file.text.resize(static_cast<std::size_t>(in.gcount()));
+    file.text = std::move(head->text);
     return file;
 }
 

@@ -10,7 +10,8 @@ set(NIMBRA_DEMO_UPDATE_PUBLIC_KEY "03a107bff3ce10be1d70dd18e74bc09967e4d6309ba50
 # does not parse as an address, counts as reaching out.
 function(nimbra_is_local_address address result)
   string(TOLOWER "${address}" address)
-  if(address MATCHES "^[a-z][a-z0-9+.-]*://(127\\.[0-9]+\\.[0-9]+\\.[0-9]+|localhost|\\[::1\\])(:[0-9]*)?(/.*)?$")
+  set(octet "(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])")
+  if(address MATCHES "^[a-z][a-z0-9+.-]*://(127\\.${octet}\\.${octet}\\.${octet}|localhost|\\[::1\\])(:[0-9]*)?(/.*)?$")
     set(${result} TRUE PARENT_SCOPE)
   else()
     set(${result} FALSE PARENT_SCOPE)

@@ -67,6 +67,7 @@ void WardenControl::DiruDO(const std::string& host, const std::string& exitPort,
         throw std::runtime_error(kStartError);
     }
     ++m_wardenRuns;
+    m_wardenTurnedOff = false;
     m_view.setTimer(MainTimer::Read, true, kPollIntervalMs);
 }
 
@@ -135,11 +136,18 @@ void WardenControl::lostConnection()
 void WardenControl::endedBeforeReady()
 {
     // Warden ends at once on a command line it refuses or a port it cannot serve; without
-    // this the tray would stay busy for ever.
-    m_log.report(kStartError);
-    SetDiruDOStatus(DiruDOStatus::Off, kStartError, BalloonIcon::Error);
+    // this the tray would stay busy for ever. Status and release come first: a log that
+    // cannot be written must not leave the dead Warden held. One whose last code already
+    // turned hiding off has said why: it is released without a second box.
+    const bool toldAlready = m_wardenTurnedOff;
+    if (!toldAlready) {
+        SetDiruDOStatus(DiruDOStatus::Off, kStartError, BalloonIcon::Error);
+    }
     Sweep();
-    m_view.SkinMsgBox(global::kAppTitle, kStartError, MsgKind::Error, MsgButton::Ok);
+    if (!toldAlready) {
+        m_log.report(kStartError);
+        m_view.SkinMsgBox(global::kAppTitle, kStartError, MsgKind::Error, MsgButton::Ok);
+    }
 }
 
 void WardenControl::timResetTimer()
@@ -197,6 +205,10 @@ void WardenControl::carryOut(const std::string& line)
     }
     if (row->hidingPhase) {
         m_hidingPhase = *row->hidingPhase;
+    }
+    // Known before its box opens, so a tick run while it is open does not say it again.
+    if (row->status && row->status->kind == DiruDOStatus::Off) {
+        m_wardenTurnedOff = true;
     }
     if (row->enableProxy) {
         EnableProxy();

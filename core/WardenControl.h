@@ -75,6 +75,8 @@ private:
     std::unique_ptr<platform::ChildProcess> m_warden;
     // Counts the Wardens started, so a tick knows whether the one it read is still the one.
     unsigned m_wardenRuns = 0;
+    // Whether a code of the current Warden has turned hiding off (and said why in a box).
+    bool m_wardenTurnedOff = false;
     std::string m_commandLine;
     WardenLines m_pipe;
     std::size_t m_processedCount = 0;

@@ -13,6 +13,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A user.js holds a few KiB; one larger than this is no file of preferences to keep.
+constexpr std::size_t kMaxUserJsSize = 16 * 1024 * 1024;
+
 // Whether anything, a dangling link included, has this name.
 bool entryExists(const std::string& path)
 {
@@ -86,11 +89,14 @@ void SetFirefoxProxy(const platform::Folders& folders, const platform::TopLevelW
     if (entryExists(userJs)) {
         // The user's own file is kept once, and never overwritten by a later copy. It is
         // deleted only once that copy exists: a file that cannot be read is left as it is.
+        // The copy is written whole or not at all, so a copy cut short never counts as kept.
         const std::string backup = userJs + ".first";
-        std::error_code failed;
-        if (!entryExists(backup) && !fs::copy_file(userJs, backup, fs::copy_options::none, failed)) {
-            cannotChange();
-            return;
+        if (!entryExists(backup)) {
+            const std::optional<platform::FileHead> own = platform::readFileHead(userJs, kMaxUserJsSize);
+            if (!own || own->cut || !platform::replaceFile(backup, own->text)) {
+                cannotChange();
+                return;
+            }
         }
         if (!deleteFile(userJs)) {
             cannotChange();

@@ -70,11 +70,19 @@ void ProxySwitch::saveRecord()
 void ProxySwitch::SetProxy(bool enable, const std::string& proxyAddress, const std::string& bypassList)
 {
     if (enable) {
-        if (!m_record.desktop) {
+        const bool first = !m_record.desktop;
+        if (first) {
             m_record.desktop = m_host.systemProxy.userSettings();
             saveRecord();
         }
         ::SetProxy(m_host, m_view, true, proxyAddress, bypassList);
+        // A desktop that already held just what was written was left pointing here by a
+        // run whose record is lost: switching off must leave it direct, not on a Warden
+        // that may be gone.
+        if (first && !m_record.desktop->empty() && m_host.systemProxy.userSettings() == *m_record.desktop) {
+            m_record.desktop->clear();
+            saveRecord();
+        }
         enableProfiles();
         return;
     }

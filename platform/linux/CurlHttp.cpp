@@ -16,6 +16,25 @@ constexpr long kSilentSeconds = 30;
 // Received body held at most before the transfer waits for the reader.
 constexpr std::size_t kHeldBody = 64 * 1024;
 
+// Whether two host:port texts name the same address: the desktop keeps a port as a
+// number, so "07070" and "7070" are one.
+bool sameAddress(const std::string& a, const std::string& b)
+{
+    const std::size_t colonA = a.rfind(':');
+    const std::size_t colonB = b.rfind(':');
+    if (colonA == std::string::npos || colonB == std::string::npos ||
+        a.compare(0, colonA, b, 0, colonB) != 0) {
+        return false;
+    }
+    const std::string portA = a.substr(colonA + 1);
+    const std::string portB = b.substr(colonB + 1);
+    const auto number = [](const std::string& port) {
+        const std::size_t digits = port.find_first_not_of('0');
+        return digits == std::string::npos ? std::string("0") : port.substr(digits);
+    };
+    return !portA.empty() && !portB.empty() && number(portA) == number(portB);
+}
+
 // What every transfer of a session carries: its user-agent text, and the program's own
 // proxy, never to be used.
 struct SessionSettings
@@ -311,7 +330,7 @@ std::string curlProxyFor(const std::vector<std::string>& libproxyAnswer, const s
         if (!address.empty() && address.back() == '/') {
             address.pop_back();
         }
-        if (kind == "direct" || address == ownProxy) {
+        if (kind == "direct" || sameAddress(address, ownProxy)) {
             return "";
         }
         if (kind == "socks" || kind == "socks5") {

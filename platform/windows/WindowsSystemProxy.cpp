@@ -41,16 +41,26 @@ bool readOptions(const std::optional<std::string>& connection, std::map<std::str
 {
     std::string name = connection.value_or("");
     INTERNET_PER_CONN_OPTIONA options[3]{};
-    for (std::size_t i = 0; i < 3; ++i) {
-        options[i].dwOption = kKeptOptions[i];
-    }
     INTERNET_PER_CONN_OPTION_LISTA list{};
     list.dwSize = sizeof list;
     list.pszConnection = connection ? name.data() : nullptr;
     list.dwOptionCount = 3;
     list.pOptions = options;
-    DWORD size = sizeof list;
-    if (!InternetQueryOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, &size)) {
+    // The flags as the user set them (automatic detection included) where the system has
+    // them so, else the flags in effect; both are written back as the latter.
+    bool read = false;
+    for (const DWORD flags : {DWORD{INTERNET_PER_CONN_FLAGS_UI}, DWORD{INTERNET_PER_CONN_FLAGS}}) {
+        for (std::size_t i = 0; i < 3; ++i) {
+            options[i] = {};
+            options[i].dwOption = i == 0 ? flags : kKeptOptions[i];
+        }
+        DWORD size = sizeof list;
+        if (InternetQueryOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, &size)) {
+            read = true;
+            break;
+        }
+    }
+    if (!read) {
         return false;
     }
     settings[settingName(kKeptNames[0], connection)] = std::to_string(options[0].Value.dwValue);

@@ -1,8 +1,9 @@
 #pragma once
 
 // The connections being served, by client address. One address holds at most a few at a
-// time, so clients on a few addresses cannot take every worker; and at stop every one
-// stops reading, so no worker waits out a slow client's deadline.
+// time, so slow clients on fewer addresses than the workers divided by that share cannot
+// take every worker (clients on more can, until their requests' deadline); and at stop
+// every one stops reading, so no worker waits out a slow client's deadline.
 
 #include <cstddef>
 #include <map>

@@ -177,6 +177,16 @@ TEST_F(Switch, DesktopProxiesThatCouldNotBePutBackStayRecordedForTheNextRun)
     EXPECT_FALSE(fs::exists(record()));
 }
 
+TEST_F(Switch, ADesktopLeftOnTheProxyByARunWithoutARecordEndsDirect)
+{
+    // A killed run's record was lost: the desktop still holds what switching on writes.
+    m_fake.systemProxy.settings = {
+        {"mode", "manual"}, {"server", "socks=127.0.0.1:7070"}, {"bypass", "<-loopback>,"}};
+    on();
+    off();
+    EXPECT_EQ(m_fake.systemProxy.settings.at("mode"), "none");
+}
+
 TEST_F(Switch, APolicyTheUserChangedWhileHidingStays)
 {
     on();

@@ -1,23 +1,12 @@
 #include "tools/nimbra-service/CommandLine.h"
 
-#include <charconv>
+#include "tools/nimbra-service/ServiceConfig.h"
 
 namespace nimbra_service {
 
 namespace {
 
 constexpr unsigned kMaxRequestDeadlineMs = 600'000;
-
-// A whole decimal number up to `max`, or nothing.
-std::optional<unsigned> parseNumber(std::string_view text, unsigned max)
-{
-    unsigned number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size() || number > max) {
-        return std::nullopt;
-    }
-    return number;
-}
 
 // ADDRESS:PORT, the address in brackets when it holds colons itself ([::1]:8369).
 bool parseListen(std::string_view text, Options& options)
@@ -31,7 +20,7 @@ bool parseListen(std::string_view text, Options& options)
     if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
         host = host.substr(1, host.size() - 2);
     }
-    const auto number = parseNumber(port, 65535);
+    const auto number = decimalNumber(port, 65535);
     if (host.empty() || !number) {
         return false;
     }
@@ -69,7 +58,7 @@ std::optional<Options> parseCommandLine(std::span<const std::string_view> args, 
         } else if (arg == "--sign") {
             options.signFile = value;
         } else if (arg == "--request-deadline") {
-            const auto ms = parseNumber(value, kMaxRequestDeadlineMs);
+            const auto ms = decimalNumber(value, kMaxRequestDeadlineMs);
             if (!ms || *ms == 0) {
                 error = "--request-deadline needs milliseconds 1.." + std::to_string(kMaxRequestDeadlineMs) +
                         ", not '" + std::string(value) + "'";

@@ -50,17 +50,6 @@ bool hasControlCharacter(std::string_view text, bool tabAllowed)
     return false;
 }
 
-// A decimal number of digits only, not above `max`.
-std::optional<unsigned> number(std::string_view text, unsigned max)
-{
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value > max) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 std::optional<SigningSeed> seedFromHex(std::string_view hex)
 {
     SigningSeed seed{};
@@ -81,7 +70,7 @@ std::string exitProblem(ServiceConfig& config, std::string_view value)
     const std::size_t gap = value.find_first_of(kBlank);
     const std::string_view host = value.substr(0, gap);
     const std::string_view country = gap == std::string_view::npos ? "" : trimmed(value.substr(gap));
-    const auto countryNumber = number(country, 999'999'999);
+    const auto countryNumber = decimalNumber(country, 999'999'999);
     if (!countryNumber || country.find_first_of(kBlank) != std::string_view::npos) {
         return "'exit' must be HOST COUNTRY, COUNTRY a number";
     }
@@ -112,7 +101,7 @@ std::string apply(ServiceConfig& config, std::string_view name, std::string_view
         return exitProblem(config, value);
     }
     if (name == "port") {
-        const auto port = number(value, 65535);
+        const auto port = decimalNumber(value, 65535);
         if (!port || *port == 0) {
             return "'port' must be a number 1..65535";
         }
@@ -235,6 +224,16 @@ ServiceConfig demoConfig()
 SigningSeed updateSigningSeedOf(const ServiceConfig& config)
 {
     return config.updateSigningSeed ? *config.updateSigningSeed : *demoConfig().updateSigningSeed;
+}
+
+std::optional<unsigned> decimalNumber(std::string_view text, unsigned max)
+{
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value > max) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 } // namespace nimbra_service

@@ -39,6 +39,10 @@ struct ServiceConfig
 std::optional<ServiceConfig> parseConfig(std::string_view text, const std::string& origin,
                                          std::string& error);
 
+// A decimal number of digits only, not above `max`; nothing for anything else. Numbers of
+// the configuration and of the command line are read the same way.
+std::optional<unsigned> decimalNumber(std::string_view text, unsigned max);
+
 // The configuration in the file at `path`; a relative update-file is taken from the
 // file's folder, so the service may be started from anywhere.
 std::optional<ServiceConfig> loadConfigFile(const std::string& path, std::string& error);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/MsgDlgButtons.h"
+#include "core/MsgDlgButtons.h"
 
 #include <cstdint>
 #include <optional>

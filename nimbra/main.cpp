@@ -1,5 +1,5 @@
 #include "core/Global.h"
-#include "core/TfrmMain.h"
+#include "ui/TfrmMain.h"
 #include "platform/Host.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationRequest.h"

@@ -1,6 +1,6 @@
 #include "proxy/FirefoxProfile.h"
 
-#include "proxy/HostQueries.h"
+#include "core/HostQueries.h"
 
 #include "platform/Files.h"
 #include "platform/IniText.h"

@@ -1,6 +1,6 @@
 #include "service/ServiceAnswer.h"
 
-#include "proxy/ValueLines.h"
+#include "service/AnswerLines.h"
 #include "service/Cipher.h"
 #include "warden/ExitValues.h"
 

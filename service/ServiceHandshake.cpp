@@ -1,7 +1,7 @@
 #include "service/ServiceHandshake.h"
 
 #include "core/Global.h"
-#include "proxy/ValueLines.h"
+#include "service/AnswerLines.h"
 #include "service/Crc32.h"
 #include "service/HttpGetText.h"
 #include "service/MachineId.h"

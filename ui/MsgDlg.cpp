@@ -3,9 +3,9 @@
 #include "skin/Icons.h"
 #include "skin/Skin.h"
 #include "skin/SkinTitleBar.h"
-#include "ui/MsgDlgButtons.h"
-#include "ui/MsgDlgCopyText.h"
-#include "ui/MsgDlgLayout.h"
+#include "core/MsgDlgButtons.h"
+#include "core/MsgDlgCopyText.h"
+#include "core/MsgDlgLayout.h"
 #ifdef _WIN32
 #include "platform/windows/ButtonCaptions.h"
 #endif

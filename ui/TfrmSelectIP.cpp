@@ -1,6 +1,6 @@
 #include "ui/TfrmSelectIP.h"
 
-#include "core/HandlerGuard.h"
+#include "ui/HandlerGuard.h"
 #include "skin/Skin.h"
 #include "ui_frmSelectIP.h"
 

@@ -1,9 +1,9 @@
 #include "ui/TfrmUnblock.h"
 
-#include "core/HandlerGuard.h"
+#include "ui/HandlerGuard.h"
 #include "skin/Icons.h"
 #include "skin/Skin.h"
-#include "ui/UnblockMessage.h"
+#include "core/UnblockMessage.h"
 #include "ui_frmUnblock.h"
 
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #include "ui/TfrmUpdate.h"
 
-#include "core/QtGuiThread.h"
+#include "ui/QtGuiThread.h"
 #include "skin/Icons.h"
 #include "skin/Skin.h"
 #include "ui_frmUpdate.h"

@@ -1,4 +1,4 @@
-#include "core/HandlerGuard.h"
+#include "ui/HandlerGuard.h"
 #include "skin/Icons.h"
 #include "ui/TfrmUnblock.h"
 #include "ui_frmUnblock.h"

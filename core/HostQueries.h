@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Host.h"
-#include "proxy/ValueLines.h"
+#include "service/AnswerLines.h"
 
 #include <string>
 

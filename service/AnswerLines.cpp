@@ -1,4 +1,4 @@
-#include "proxy/ValueLines.h"
+#include "service/AnswerLines.h"
 
 #include <cstdint>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "proxy/ValueLines.h"
+#include "service/AnswerLines.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "core/QtGuiThread.h"
+#include "ui/QtGuiThread.h"
 
 #include "platform/Host.h"
 #include "tests/support/TempDir.h"

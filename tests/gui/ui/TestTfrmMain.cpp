@@ -1,6 +1,6 @@
 #include "core/BypassSettings.h"
-#include "core/HandlerGuard.h"
-#include "core/TfrmMain.h"
+#include "ui/HandlerGuard.h"
+#include "ui/TfrmMain.h"
 #include "nimbra/BuildConfig.h"
 #include "service/Cipher.h"
 #include "service/UpdateDownload.h"

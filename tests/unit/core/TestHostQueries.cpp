@@ -1,4 +1,4 @@
-#include "proxy/HostQueries.h"
+#include "core/HostQueries.h"
 
 #include "tests/support/FakeHost.h"
 #include "tests/support/TempDir.h"

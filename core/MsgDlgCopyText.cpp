@@ -1,4 +1,4 @@
-#include "ui/MsgDlgCopyText.h"
+#include "core/MsgDlgCopyText.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/HandlerGuard.h"
+#include "ui/HandlerGuard.h"
 
 #include "core/Global.h"
 

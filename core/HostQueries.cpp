@@ -1,4 +1,4 @@
-#include "proxy/HostQueries.h"
+#include "core/HostQueries.h"
 
 #include "platform/WindowsVersionName.h"
 

@@ -4,7 +4,7 @@
 //
 //   nimbra_hiding_demo EXITHOST EXITPORT USER KEY
 
-#include "core/TfrmMain.h"
+#include "ui/TfrmMain.h"
 #include "platform/Host.h"
 #include "skin/Icons.h"
 

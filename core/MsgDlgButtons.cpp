@@ -1,6 +1,6 @@
-#include "ui/MsgDlgButtons.h"
+#include "core/MsgDlgButtons.h"
 
-#include "ui/MsgDlgLayout.h"
+#include "core/MsgDlgLayout.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/MsgDlgLayout.h"
+#include "core/MsgDlgLayout.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "core/QtGuiThread.h"
+#include "ui/QtGuiThread.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -1,6 +1,6 @@
-#include "ui/MsgDlgButtons.h"
-#include "ui/MsgDlgCopyText.h"
-#include "ui/MsgDlgLayout.h"
+#include "core/MsgDlgButtons.h"
+#include "core/MsgDlgCopyText.h"
+#include "core/MsgDlgLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/UnblockMessage.h"
+#include "core/UnblockMessage.h"
 
 #include "platform/Host.h"
 

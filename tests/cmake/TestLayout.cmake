@@ -1,0 +1,38 @@
+# The layout's rules, checked on the source tree: each folder's CMakeLists lists only its
+# own sources, and the logic (core/, proxy/, service/) has no Qt, neither in an include nor
+# among the libraries nimbra_logic links.
+# Run as: cmake -DSOURCE_DIR=... -DLOGIC_LIBRARIES_FILE=... -P TestLayout.cmake
+set(failures "")
+
+file(GLOB_RECURSE lists RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/CMakeLists.txt ${SOURCE_DIR}/*/CMakeLists.txt)
+foreach(list IN LISTS lists)
+  if(list MATCHES "^build")
+    continue()
+  endif()
+  file(READ ${SOURCE_DIR}/${list} text)
+  string(REGEX MATCHALL "(\\$\\{CMAKE_SOURCE_DIR\\}|\\.\\.)/[^ \t\n)]*\\.(cpp|c|ui|qrc)" borrowed "${text}")
+  if(borrowed)
+    list(APPEND failures "${list} compiles another folder's source: ${borrowed}")
+  endif()
+endforeach()
+
+foreach(folder core proxy service)
+  file(GLOB_RECURSE sources ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
+  foreach(source IN LISTS sources)
+    file(STRINGS ${source} qtIncludes REGEX "^#include <Q")
+    if(qtIncludes)
+      list(APPEND failures "${source} includes Qt: ${qtIncludes}")
+    endif()
+  endforeach()
+endforeach()
+
+file(READ ${LOGIC_LIBRARIES_FILE} logicLibraries)
+if(logicLibraries MATCHES "Qt")
+  list(APPEND failures "nimbra_logic links Qt: ${logicLibraries}")
+endif()
+
+if(failures)
+  list(JOIN failures "\n" message)
+  message(FATAL_ERROR "${message}")
+endif()
+message(STATUS "layout: every folder lists only its own sources; the logic has no Qt")

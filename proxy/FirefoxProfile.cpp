@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -17,15 +18,12 @@ namespace {
 // Profile lists are a few hundred bytes; a damaged or planted one is read this far only.
 constexpr std::size_t kMaxListSize = 1024 * 1024;
 
-// A profile list of the profiles folder; nothing when it is not a regular file (a pipe
-// would wait for a writer for ever).
-std::optional<IniText> loadList(const std::string& path)
+// A profile list of the profiles folder as text; empty when it is not a regular file (a
+// pipe would wait for a writer for ever), which names no profile, as an empty list does.
+std::string loadList(const std::string& path)
 {
     const std::optional<platform::FileHead> file = platform::readFileHead(path, kMaxListSize);
-    if (!file) {
-        return std::nullopt;
-    }
-    return IniText(file->text);
+    return file ? file->text : "";
 }
 
 std::string valueOf(const IniText& ini, const std::string& section, const char* key)
@@ -52,27 +50,20 @@ std::string profileFolder(const std::string& base, std::string path)
     return AddBackslash(base + path);
 }
 
-using Candidate = std::optional<std::string>;
-
 // Maps a section of an ini file to the profile folder it names, or to empty.
 using SectionChoice = std::string (*)(const IniText& ini, const std::string& base,
                                       const std::string& section);
 
-// The first folder that exists among those the sections of `file` name, in file order.
-Candidate firstExistingProfile(const platform::Folders& folders, const std::string& base, const char* file,
-                               SectionChoice choice)
+// Adds the folders the sections of `ini` name, in file order.
+void addNamedProfiles(std::vector<std::string>& found, const IniText& ini, const std::string& base,
+                      SectionChoice choice)
 {
-    const std::optional<IniText> ini = loadList(base + file);
-    if (!ini) {
-        return std::nullopt;
-    }
-    for (const std::string& section : ini->sections()) {
-        const std::string folder = choice(*ini, base, section);
-        if (!folder.empty() && folders.folderExists(folder)) {
-            return folder;
+    for (const std::string& section : ini.sections()) {
+        std::string folder = choice(ini, base, section);
+        if (!folder.empty()) {
+            found.push_back(std::move(folder));
         }
     }
-    return std::nullopt;
 }
 
 // An installation's default profile.
@@ -100,6 +91,8 @@ std::string markedDefaultProfile(const IniText& ini, const std::string& base, co
     return profileFolder(base, valueOf(ini, section, "Path"));
 }
 
+using Candidate = std::optional<std::string>;
+
 // The first "*.default" entry of the profiles folder, in name order so that the choice
 // does not depend on the order the file system lists them in.
 Candidate firstDotDefaultEntry(const std::string& base)
@@ -122,6 +115,19 @@ Candidate firstDotDefaultEntry(const std::string& base)
 
 } // namespace
 
+std::vector<std::string> listedFirefoxProfiles(const std::string& profilesFolder,
+                                               std::string_view installsIni, std::string_view profilesIni)
+{
+    const std::string base = AddBackslash(profilesFolder);
+    const IniText installs(installsIni);
+    const IniText profiles(profilesIni);
+    std::vector<std::string> found;
+    addNamedProfiles(found, installs, base, installDefault);
+    addNamedProfiles(found, profiles, base, installSectionDefault);
+    addNamedProfiles(found, profiles, base, markedDefaultProfile);
+    return found;
+}
+
 std::string FindFirefoxProfile(const platform::Folders& folders)
 {
     const std::string profilesFolder = folders.firefoxProfilesFolder();
@@ -129,18 +135,15 @@ std::string FindFirefoxProfile(const platform::Folders& folders)
         return "";
     }
     const std::string base = AddBackslash(profilesFolder);
-    Candidate found = firstExistingProfile(folders, base, "installs.ini", installDefault);
-    if (!found) {
-        found = firstExistingProfile(folders, base, "profiles.ini", installSectionDefault);
-    }
-    if (!found) {
-        found = firstExistingProfile(folders, base, "profiles.ini", markedDefaultProfile);
+    for (const std::string& folder :
+         listedFirefoxProfiles(base, loadList(base + "installs.ini"), loadList(base + "profiles.ini"))) {
+        if (folders.folderExists(folder)) {
+            return folder;
+        }
     }
     // The last resort: a "*.default" entry beside the lists (Linux keeps its profiles
     // there), else in their "Profiles" folder (where Windows keeps them).
-    if (!found) {
-        found = firstDotDefaultEntry(base);
-    }
+    Candidate found = firstDotDefaultEntry(base);
     if (!found) {
         found = firstDotDefaultEntry(AddBackslash(base + "Profiles"));
     }

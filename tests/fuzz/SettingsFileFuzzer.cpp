@@ -1,17 +1,15 @@
 // The settings file as a user, a crash or another program may leave it: read as the
 // start-up and the options page read it, then edited as a save edits it. An edit must
-// change the keys it writes and no other, whatever the file and the value hold.
+// change the keys it writes and no other, whatever the file and the value hold. The file
+// is the input itself, so nothing is written or read from the file system per input.
 
 #include "core/BypassSettings.h"
 #include "platform/IniText.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
+#include <optional>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -22,23 +20,6 @@ const std::pair<const char*, const char*> kKeys[] = {
     {"Bypass", "2"},       {"Other", "x"},
     {"", "orphan"},
 };
-
-// One file for the whole run, in a folder of its own.
-std::string settingsPath()
-{
-    static const std::string path = [] {
-        char folder[] = "/tmp/nimbra-fuzz-XXXXXX";
-        if (mkdtemp(folder) == nullptr)
-            std::abort();
-        static const std::string made = folder;
-        std::atexit([] {
-            std::remove((made + "/dirudo.ini").c_str());
-            rmdir(made.c_str());
-        });
-        return made + "/dirudo.ini";
-    }();
-    return path;
-}
 
 // What reading back a written value gives: one line, blanks and one pair of quotes gone.
 bool readsBackUnchanged(const std::string& value)
@@ -58,11 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string value = input.substr(0, firstBreak);
     const std::string file = firstBreak == std::string::npos ? "" : input.substr(firstBreak + 1);
 
-    {
-        std::ofstream out(settingsPath(), std::ios::binary | std::ios::trunc);
-        out << file;
-    }
-    SettingsStore store(settingsPath());
+    // The store reads the input where it would read the file, up to the same limit.
+    const SettingsStore store("dirudo.ini", [&file](const std::string&, std::size_t limit) {
+        return std::optional<platform::FileHead>({file.substr(0, limit), file.size() > limit});
+    });
     const std::vector<std::string> lines = bypass::read(store.snapshot());
     FUZZ_CHECK(lines.size() <= static_cast<std::size_t>(bypass::kMaxLines));
 

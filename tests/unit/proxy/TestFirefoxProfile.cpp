@@ -126,6 +126,24 @@ TEST_F(FirefoxProfile, WithoutAUsableIniTheFirstVisibleDotDefaultByName)
     EXPECT_EQ(FindFirefoxProfile(m_folders), folder("aaaa.default"));
 }
 
+TEST(FirefoxProfileLists, NameTheirProfilesInTheOrderTheyAreTriedWithoutAFileSystem)
+{
+    // A profiles folder that is not there: the lists are judged by their text alone.
+    const std::string base = std::string("nowhere") + platform::kPathSeparator + "Profiles";
+    const auto folder = [&](const std::string& name) {
+        return base + platform::kPathSeparator + name + platform::kPathSeparator;
+    };
+    const std::string installs = "[B]\nDefault=one\n\n[A]\nDefault=../out\n\n[C]\nDefault=two\n";
+    const std::string profiles = "[Profile0]\nIsRelative=1\nPath=four\nDefault=1\n\n"
+                                 "[Profile1]\nIsRelative=0\nPath=five\nDefault=1\n\n"
+                                 "[Other]\nDefault=six\n\n[Install9]\nDefault=three\n";
+    EXPECT_EQ(listedFirefoxProfiles(base, installs, profiles),
+              (std::vector<std::string>{folder("one"), folder("two"), folder("three"), folder("four")}));
+    EXPECT_EQ(listedFirefoxProfiles(base + platform::kPathSeparator, "", profiles),
+              (std::vector<std::string>{folder("three"), folder("four")}));
+    EXPECT_TRUE(listedFirefoxProfiles(base, "", "").empty());
+}
+
 TEST(FirefoxProfileNone, NoProfilesFolderOrOnlyHiddenEntries)
 {
     FakeFolders folders;

@@ -64,3 +64,31 @@ TEST(IsLink, OnlyTheLinkItselfWhereverItLeads)
     EXPECT_TRUE(isLink(temp.file("folder-link")));
     EXPECT_TRUE(isLink(temp.file("dangling")));
 }
+
+TEST(ReadFileHead, AFileOfTheLimitIsWholeOneByteMoreIsCutAcrossChunks)
+{
+    TempDir temp;
+    // Sizes around the limit and around the reader's chunks, so a chunk boundary and the
+    // limit meeting is covered both ways.
+    for (const std::size_t limit : {std::size_t{1}, std::size_t{16384}, std::size_t{40000}}) {
+        std::string text;
+        for (std::size_t i = 0; i < limit; ++i) {
+            text += static_cast<char>('a' + i % 26);
+        }
+        const std::optional<FileHead> whole = readFileHead(temp.writeFile("whole", text), limit);
+        ASSERT_TRUE(whole);
+        EXPECT_EQ(whole->text, text);
+        EXPECT_FALSE(whole->cut);
+
+        const std::optional<FileHead> cut = readFileHead(temp.writeFile("more", text + "z"), limit);
+        ASSERT_TRUE(cut);
+        EXPECT_EQ(cut->text, text);
+        EXPECT_TRUE(cut->cut);
+
+        const std::optional<FileHead> small = readFileHead(temp.writeFile("small", "x"), limit + 1);
+        ASSERT_TRUE(small);
+        EXPECT_EQ(small->text, "x");
+        EXPECT_FALSE(small->cut);
+    }
+    EXPECT_FALSE(readFileHead(temp.file("missing"), 10));
+}

@@ -40,7 +40,7 @@ public:
     virtual ~MainView() = default;
 
     // The program's modal message box: returns the result of the pressed button, or 2
-    // when the box is closed in any other way.
+    // when the box is closed in any other way, or not shown because the program closes.
     virtual int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
                            std::uint16_t buttons) = 0;
     virtual void showStatus(const TrayStatus& status) = 0;
@@ -56,4 +56,20 @@ public:
     virtual void setDiruDOEnabled(bool enabled) = 0;
     // The lines of the options page's bypass list, as they stand in the window.
     virtual std::vector<std::string> bypassLines() const = 0;
+    // Whether the options page's start-with-Windows box is ticked.
+    virtual bool startWithWindows() const = 0;
+    // The options page shows these values.
+    virtual void showOptions(bool startWithWindows, const std::vector<std::string>& bypass) = 0;
+
+    // Applies the skin file to the window and its boxes; false when it cannot be read.
+    virtual bool loadSkin(const std::string& skinFile) = 0;
+    // The program's icon appears in the notification area (or its window, without one).
+    virtual void showInTray() = 0;
+    // The standard error box, titled with the program's name; not shown while the program
+    // closes.
+    virtual void showError(const std::string& text) = 0;
+    // From now on nothing waits for a person: boxes and dialogs are passed over.
+    virtual void beginClosing() = 0;
+    // Closes the main window, which ends the program.
+    virtual void closeWindow() = 0;
 };

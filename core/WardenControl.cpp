@@ -1,6 +1,7 @@
 #include "core/WardenControl.h"
 
 #include "core/Global.h"
+#include "core/ProxySwitchBoxes.h"
 #include "core/WardenMessages.h"
 
 #include <stdexcept>
@@ -16,7 +17,7 @@ constexpr const char* kStartError = "Error to start Warden!";
 WardenControl::WardenControl(platform::Host host, MainView& view, ActivityLog& log,
                              const ExitServers& servers, Settings settings)
     : m_host(host), m_view(view), m_log(log), m_servers(servers), m_settings(std::move(settings)),
-      m_proxy(host, view, log, m_settings.restoreFile)
+      m_proxy(host, log, m_settings.restoreFile)
 {
 }
 
@@ -160,7 +161,7 @@ void WardenControl::timResetTimer()
 void WardenControl::StopDiruDO1Click()
 {
     m_view.setTimer(MainTimer::Read, false, kPollIntervalMs);
-    m_proxy.SetProxy(false, "", "");
+    showSwitchReport(m_view, m_proxy.SetProxy(false, "", ""));
     SetDiruDOStatus(DiruDOStatus::Off, "User stopped Diru DO", BalloonIcon::Information);
     m_log.report("User stopped Diru DO");
 }
@@ -180,8 +181,9 @@ void WardenControl::DiruDO1Click()
 
 void WardenControl::EnableProxy()
 {
-    m_proxy.SetProxy(true, std::string(global::kWardenHost) + ":" + m_settings.internalPort,
-                     bypassList(m_view.bypassLines()));
+    showSwitchReport(m_view,
+                     m_proxy.SetProxy(true, std::string(global::kWardenHost) + ":" + m_settings.internalPort,
+                                      bypassList(m_view.bypassLines())));
 }
 
 void WardenControl::ProcessMsg()

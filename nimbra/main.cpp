@@ -1,9 +1,9 @@
 #include "core/Global.h"
-#include "ui/TfrmMain.h"
 #include "platform/Host.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationRequest.h"
 #include "skin/Icons.h"
+#include "ui/TfrmMain.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -35,7 +35,7 @@ int main(int argc, char* argv[])
     // A service under trial (a test, a staging service) is named in the environment and
     // asked instead of the built-in addresses.
     if (const char* service = std::getenv("NIMBRA_SERVICE"); service != nullptr && *service != '\0') {
-        frmMain.setServiceAddresses({service});
+        frmMain.program().setServiceAddresses({service});
     }
     QObject::connect(&frmMain, &TfrmMain::closed, &app, &QApplication::quit, Qt::QueuedConnection);
     // The session manager asks before the user logs off.
@@ -52,7 +52,7 @@ int main(int argc, char* argv[])
             frmMain.QueryEndSession();
         });
     }
-    if (!frmMain.InitMain()) {
+    if (!frmMain.program().InitMain()) {
         return 1;
     }
     // Asked to end while the start-up waited on a dialog: it has closed already.

@@ -1,6 +1,5 @@
 #include "proxy/FirefoxPrefs.h"
 
-#include "core/Global.h"
 #include "platform/Files.h"
 #include "proxy/FirefoxProfile.h"
 
@@ -68,9 +67,9 @@ std::string firefoxUserJs(bool enable, const std::string& host, const std::strin
     return text;
 }
 
-void SetFirefoxProxy(const platform::Folders& folders, const platform::TopLevelWindows& windows,
-                     MainView& view, bool enable, const std::string& proxyAddress,
-                     const std::string& bypassList)
+FirefoxPrefsResult SetFirefoxProxy(const platform::Folders& folders, const platform::TopLevelWindows& windows,
+                                   bool enable, const std::string& proxyAddress,
+                                   const std::string& bypassList)
 {
     const std::size_t colon = proxyAddress.find(':');
     const std::string host = proxyAddress.substr(0, colon);
@@ -78,14 +77,9 @@ void SetFirefoxProxy(const platform::Folders& folders, const platform::TopLevelW
 
     const std::string profile = FindFirefoxProfile(folders);
     if (profile.empty()) {
-        return;
+        return FirefoxPrefsResult::NoProfile;
     }
     const std::string userJs = profile + "user.js";
-    const auto cannotChange = [&view] {
-        view.SkinMsgBox(global::kAppTitle, "Can not change Firefox proxy settings!", MsgKind::Error,
-                        MsgButton::Ok);
-    };
-    bool told = false;
     if (entryExists(userJs)) {
         // The user's own file is kept once, and never overwritten by a later copy. It is
         // deleted only once that copy exists: a file that cannot be read is left as it is.
@@ -94,28 +88,20 @@ void SetFirefoxProxy(const platform::Folders& folders, const platform::TopLevelW
         if (!entryExists(backup)) {
             const std::optional<platform::FileHead> own = platform::readFileHead(userJs, kMaxUserJsSize);
             if (!own || own->cut || !platform::replaceFile(backup, own->text)) {
-                cannotChange();
-                return;
+                return FirefoxPrefsResult::NotWritable;
             }
         }
+        // What cannot be deleted (a folder, a file of a folder that takes no change) cannot
+        // be replaced either.
         if (!deleteFile(userJs)) {
-            cannotChange();
-            told = true;
+            return FirefoxPrefsResult::NotWritable;
         }
     }
-    // A profile that cannot be written leaves Firefox as it was, said once; the rest of
-    // the switch (the desktop's settings, the status, the program's exit) goes on.
     if (!platform::replaceFile(userJs, firefoxUserJs(enable, host, port, bypassList))) {
-        if (!told) {
-            cannotChange();
-        }
-        return;
+        return FirefoxPrefsResult::NotWritable;
     }
-    if (FindWindowByTitle(windows, "Mozilla Firefox")) {
-        view.SkinMsgBox(global::kAppTitle,
-                        "Please Restart all Firefox windows in order to make Nimbra take effect.",
-                        MsgKind::Warning, MsgButton::Ok);
-    }
+    return FindWindowByTitle(windows, "Mozilla Firefox") ? FirefoxPrefsResult::FirefoxOpen
+                                                         : FirefoxPrefsResult::Written;
 }
 
 std::optional<std::uint64_t> FindWindowByTitle(const platform::TopLevelWindows& windows,

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/MainView.h"
 #include "platform/Host.h"
 
 #include <cstdint>
@@ -10,12 +9,19 @@
 // Firefox does not follow the system's proxy settings: its profile's user.js, which it
 // reads when it starts, points it at the proxy or back to a direct connection.
 
-// Rewrites user.js whole, after keeping the user's own file once as user.js.first, and
-// asks for a restart when a Firefox window is open. Nothing happens without a profile.
-// A user.js that cannot be kept or replaced is left as it is, said by one box.
-void SetFirefoxProxy(const platform::Folders& folders, const platform::TopLevelWindows& windows,
-                     MainView& view, bool enable, const std::string& proxyAddress,
-                     const std::string& bypassList);
+// What one switch of user.js met, for the caller to tell the user.
+enum class FirefoxPrefsResult {
+    NoProfile,   // no Firefox profile: nothing to change
+    Written,     // user.js written, no Firefox window open
+    FirefoxOpen, // user.js written while a Firefox window is open: it needs a restart
+    NotWritable, // user.js could not be kept, removed or written: left as it was
+};
+
+// Rewrites user.js whole, after keeping the user's own file once as user.js.first. A
+// user.js that cannot be kept or removed is left as it is.
+FirefoxPrefsResult SetFirefoxProxy(const platform::Folders& folders, const platform::TopLevelWindows& windows,
+                                   bool enable, const std::string& proxyAddress,
+                                   const std::string& bypassList);
 
 // The content of user.js: 13 preferences when switching on (manual, SOCKS 5 on host and
 // port, the bypass list), 12 when switching off (direct); each line ends with CR LF.

@@ -1,6 +1,5 @@
 #include "proxy/ProxySwitch.h"
 
-#include "core/Global.h"
 #include "platform/Files.h"
 #include "proxy/SystemProxy.h"
 
@@ -45,8 +44,8 @@ std::string userDataFolderOf(const std::string& preferencesPath)
 
 } // namespace
 
-ProxySwitch::ProxySwitch(platform::Host host, MainView& view, ActivityLog& log, std::string recordFile)
-    : m_host(host), m_view(view), m_log(log), m_record(std::move(recordFile))
+ProxySwitch::ProxySwitch(platform::Host host, ActivityLog& log, std::string recordFile)
+    : m_host(host), m_log(log), m_record(std::move(recordFile))
 {
     m_recordReadable = m_record.load();
 }
@@ -67,15 +66,17 @@ void ProxySwitch::saveRecord()
     }
 }
 
-void ProxySwitch::SetProxy(bool enable, const std::string& proxyAddress, const std::string& bypassList)
+ProxySwitch::Report ProxySwitch::SetProxy(bool enable, const std::string& proxyAddress,
+                                          const std::string& bypassList)
 {
+    Report report;
     if (enable) {
         const bool first = !m_record.desktop;
         if (first) {
             m_record.desktop = m_host.systemProxy.userSettings();
             saveRecord();
         }
-        ::SetProxy(m_host, m_view, true, proxyAddress, bypassList);
+        report.firefox = ::SetProxy(m_host, true, proxyAddress, bypassList);
         // A desktop that already held just what was written was left pointing here by a
         // run whose record is lost: switching off must leave it direct, not on a Warden
         // that may be gone.
@@ -83,14 +84,14 @@ void ProxySwitch::SetProxy(bool enable, const std::string& proxyAddress, const s
             m_record.desktop->clear();
             saveRecord();
         }
-        enableProfiles();
-        return;
+        report.browsersToRestart = enableProfiles();
+        return report;
     }
     m_waiting.clear();
     m_asked.clear();
     // Direct first, so a user whose settings cannot be put back is never left on a proxy
     // that is gone; then whatever the user had before the first switch on.
-    ::SetProxy(m_host, m_view, false, proxyAddress, bypassList);
+    report.firefox = ::SetProxy(m_host, false, proxyAddress, bypassList);
     if (m_record.desktop && !m_record.desktop->empty()) {
         const bool restored = m_host.systemProxy.restoreSettings(*m_record.desktop);
         m_host.systemProxy.notifyRefresh();
@@ -105,6 +106,7 @@ void ProxySwitch::SetProxy(bool enable, const std::string& proxyAddress, const s
         m_record.desktop.reset();
     }
     restoreProfiles();
+    return report;
 }
 
 std::vector<std::string> ProxySwitch::preferencesFiles(const std::string& userDataFolder)
@@ -137,21 +139,20 @@ std::vector<std::string> ProxySwitch::preferencesFiles(const std::string& userDa
     return files;
 }
 
-void ProxySwitch::enableProfiles()
+std::vector<std::string> ProxySwitch::enableProfiles()
 {
+    std::vector<std::string> asked;
     for (const platform::ChromiumBrowsers::Browser& browser : m_host.chromium.installed()) {
         if (m_host.chromium.inUse(browser.userDataFolder)) {
             m_waiting.insert(browser.userDataFolder);
             if (m_asked.insert(browser.userDataFolder).second) {
-                m_view.SkinMsgBox(global::kAppTitle,
-                                  "Please Restart all " + browser.name +
-                                      " windows in order to make Nimbra take effect.",
-                                  MsgKind::Warning, MsgButton::Ok);
+                asked.push_back(browser.name);
             }
             continue;
         }
         enableUserDataFolder(browser.userDataFolder);
     }
+    return asked;
 }
 
 void ProxySwitch::enableUserDataFolder(const std::string& userDataFolder)
@@ -235,20 +236,19 @@ void ProxySwitch::releaseProfiles()
     restoreProfiles();
 }
 
-bool ProxySwitch::restoreEarlierRun()
+std::optional<ProxySwitch::Report> ProxySwitch::restoreEarlierRun()
 {
     if (!m_recordReadable) {
         note("Moved aside a damaged " + m_record.filePath());
     }
     if (m_record.empty()) {
-        return false;
+        return std::nullopt;
     }
     note("Restoring the settings an earlier run left changed");
     if (m_record.desktop) {
         // It ended while hiding: everything goes back as at a switch off.
-        SetProxy(false, "", "");
-    } else {
-        restoreProfiles();
+        return SetProxy(false, "", "");
     }
-    return true;
+    restoreProfiles();
+    return Report{};
 }

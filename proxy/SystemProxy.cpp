@@ -1,12 +1,10 @@
 #include "proxy/SystemProxy.h"
 
-#include "proxy/FirefoxPrefs.h"
-
-void SetProxy(platform::Host& host, MainView& view, bool enable, const std::string& proxyAddress,
-              const std::string& bypassList)
+FirefoxPrefsResult SetProxy(platform::Host& host, bool enable, const std::string& proxyAddress,
+                            const std::string& bypassList)
 {
     SetSystemProxy(host.systemProxy, enable, proxyAddress, bypassList);
-    SetFirefoxProxy(host.folders, host.windows, view, enable, proxyAddress, bypassList);
+    return SetFirefoxProxy(host.folders, host.windows, enable, proxyAddress, bypassList);
 }
 
 void SetSystemProxy(platform::SystemProxy& system, bool enable, const std::string& proxyAddress,

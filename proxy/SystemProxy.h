@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/MainView.h"
 #include "platform/Host.h"
+#include "proxy/FirefoxPrefs.h"
 
 #include <optional>
 #include <string>
@@ -12,9 +12,10 @@
 // connection; ProxySwitch then puts back what the user had.
 
 // The system step, then the Firefox step, always both. `proxyAddress` is host:port,
-// passed on unchanged; `bypassList` is sites each followed by a comma.
-void SetProxy(platform::Host& host, MainView& view, bool enable, const std::string& proxyAddress,
-              const std::string& bypassList);
+// passed on unchanged; `bypassList` is sites each followed by a comma. Returns what the
+// Firefox step met, which the caller tells the user.
+FirefoxPrefsResult SetProxy(platform::Host& host, bool enable, const std::string& proxyAddress,
+                            const std::string& bypassList);
 
 // Every active dial-up connection in the system's order, or the default settings when
 // there is none (or they cannot be listed).

@@ -1,16 +1,14 @@
 #include "ui/TfrmMain.h"
 
-#include "core/BypassSettings.h"
 #include "core/ExitChoice.h"
 #include "core/Global.h"
-#include "ui/HandlerGuard.h"
+#include "core/HostQueries.h"
 #include "core/MemoLines.h"
 #include "nimbra/BuildConfig.h"
-#include "proxy/FirefoxProfile.h"
-#include "core/HostQueries.h"
 #include "skin/Icons.h"
 #include "skin/Skin.h"
 #include "skin/TrayIcon.h"
+#include "ui/HandlerGuard.h"
 #include "ui/SkinMsgBox.h"
 #include "ui/TfrmSelectIP.h"
 #include "ui/TfrmUnblock.h"
@@ -23,7 +21,6 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QMenu>
-#include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -42,22 +39,28 @@ std::string bytes(const QString& text)
 
 const QString kTitle = QStringLiteral("Nimbra");
 
+std::string applicationFolder()
+{
+    return AddBackslash(bytes(QFileInfo(QCoreApplication::applicationFilePath()).absolutePath()));
+}
+
 } // namespace
 
 TfrmMain::TfrmMain(platform::Host host, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_host(host),
       m_ui(std::make_unique<Ui::TfrmMain>()),
-      m_serviceAddresses(std::begin(buildconfig::kServiceHosts), std::end(buildconfig::kServiceHosts))
+      m_program(host, *this, bytes(QCoreApplication::applicationFilePath()), applicationFolder())
 {
     m_ui->setupUi(this);
+    QCoreApplication::setApplicationName(kTitle);
     setWindowIcon(skin::programIcon());
     m_ui->suiMain->setButtons(SkinTitleBar::WindowMenuButton | SkinTitleBar::HelpButton);
     m_ui->Label1->setText(QString::fromUtf8(buildconfig::kMakerName));
-    m_ui->ulbWebsite->setText(QString::fromUtf8(buildconfig::kMakerSite));
-    m_ui->ulbWebsite->setUrl(QString::fromUtf8(buildconfig::kMakerSite));
-    m_ui->ulbContactUs->setUrl(QString::fromUtf8(buildconfig::kContactHost) + QStringLiteral("/contact.php"));
+    m_ui->ulbWebsite->setText(qs(Program::makerSite()));
+    m_ui->ulbWebsite->setUrl(qs(Program::makerSite()));
+    m_ui->ulbContactUs->setUrl(qs(Program::contactAddress()));
     m_ui->ulbSeeMyIP->setText(QStringLiteral("SEE my IP - ") + QString::fromUtf8(buildconfig::kIpCheckName));
-    m_ui->ulbSeeMyIP->setUrl(QString::fromUtf8(buildconfig::kIpCheckSite));
+    m_ui->ulbSeeMyIP->setUrl(qs(Program::ipCheckSite()));
 
     m_ui->tstAbout->installEventFilter(this);
 
@@ -118,86 +121,15 @@ void TfrmMain::connectHandlers()
             [this](bool& show) { guarded([&] { ctiControlStartup(show); }); });
 }
 
-bool TfrmMain::InitMain()
+bool TfrmMain::loadSkin(const std::string& skinFile)
 {
-    // The start-up's one read of the settings file is let go before the handshake.
-    if (const std::optional<SettingsStore::Snapshot> settings = InitSettings();
-        !settings || !InitInterface(*settings)) {
+    if (!skin::loadSkin(this, qs(skinFile))) {
         return false;
     }
-    // The icon appears once the skin is known to be there, so a start that ends at once
-    // leaves nothing behind in the notification area.
-    m_tray->start();
-    // A log that cannot be written is said by one box and passed over, so the start-up
-    // goes on to the handshake; its lines stay for the log's next successful write.
-    const ActivityLog::FailuresShownOnce logFailures(*m_log, [this](const std::string& error) {
-        if (!m_closing) {
-            showHandlerError(qs(error));
-        }
-    });
-    // A run that ended while hiding left the browsers pointed at a Warden that is gone: they
-    // are switched back first, whatever else the start-up meets, and before anything is asked
-    // of the service.
-    guarded([this] { m_warden->proxySwitch().restoreEarlierRun(); });
-    guarded([this] {
-        Report(global::kAppTitle);
-        Report(std::string("Version: ") + global::kVersion);
-        Report("OS: " + m_host.systemInfo.osName());
-        Report("Default Browser: " + GetDefaultBrowser(m_host.desktop));
-        if (!GetFirefoxPrefsFile(m_host.folders).empty()) {
-            Report("Firefox: detected");
-        }
-        Report("TimeZone: " + GetTimeZoneText(m_host.clock));
-        SilentUpdate();
-    });
-    return true;
-}
-
-std::optional<SettingsStore::Snapshot> TfrmMain::InitSettings()
-{
-    m_executablePath = bytes(QCoreApplication::applicationFilePath());
-    m_applicationFolder = AddBackslash(bytes(QFileInfo(qs(m_executablePath)).absolutePath()));
-
-    m_dataFolder = GetAppDataFolder(m_host.folders) + global::kDataFolderName;
-    if (!EnsureFolder(m_host.folders, m_dataFolder)) {
-        // The skin has not been read yet, so this box shows without one.
-        ::SkinMsgBox(kTitle, QStringLiteral("Can not create Application Data Folder"), MsgKind::Error,
-                     MsgButton::Ok);
-        return std::nullopt;
-    }
-    m_dataFolder = AddBackslash(m_dataFolder);
-    m_settings = std::make_unique<SettingsStore>(m_dataFolder + global::kSettingsFileName);
-    QCoreApplication::setApplicationName(kTitle);
-    m_log = std::make_unique<ActivityLog>(m_host.clock, m_dataFolder + global::kReportFileName);
-    m_helpFile = m_applicationFolder + platform::kHelpFile;
-    // One read of the settings file for every value the start-up takes from it.
-    SettingsStore::Snapshot settings = m_settings->snapshot();
-    m_skinFile = settings.readString("Config", "Skin", m_applicationFolder + global::kSkinFileName);
-    m_internalPort = settings.readString("Config", "InternalPort", global::kDefaultInternalPort);
-    m_host.http.setOwnProxy(std::string(global::kWardenHost) + ":" + m_internalPort);
-    m_warden =
-        std::make_unique<WardenControl>(m_host, *this, *m_log, m_exitServers,
-                                        WardenControl::Settings{m_applicationFolder, m_internalPort,
-                                                                m_dataFolder + global::kRestoreFileName});
-    m_handshake = std::make_unique<ServiceHandshake>(
-        m_host, *this, *m_log, m_exitServers, *m_warden,
-        ServiceHandshake::Settings{m_serviceAddresses, m_executablePath, global::kVersion,
-                                   buildconfig::kCipherKey});
-    return settings;
-}
-
-bool TfrmMain::InitInterface(const SettingsStore::Snapshot& settings)
-{
-    if (!skin::loadSkin(this, qs(m_skinFile))) {
-        // Without a skin there is nothing to draw the program's own box with.
-        QMessageBox::critical(nullptr, kTitle, QStringLiteral("Can not find Skin File"));
-        return false;
-    }
-    setMsgBoxSkinFile(qs(m_skinFile));
+    setMsgBoxSkinFile(qs(skinFile));
     m_ui->lblAppName->setText(QStringLiteral("Nimbra ") + QString::fromLatin1(global::kVersion));
     centreAppName();
     m_ui->suiMain->setCaption(kTitle);
-    LoadOptions(settings);
     return true;
 }
 
@@ -217,35 +149,38 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TfrmMain::LoadOptions(const SettingsStore::Snapshot& settings)
+void TfrmMain::showOptions(bool startWithWindows, const std::vector<std::string>& bypass)
 {
-    m_ui->chkStartWithWindows->setChecked(IsStartWithWindows(m_host.autostart, global::kStartupEntryName));
+    m_ui->chkStartWithWindows->setChecked(startWithWindows);
     m_ui->memBypass->clear();
-    m_ui->memBypass->setPlainText(qs(memoText(bypass::read(settings))));
+    m_ui->memBypass->setPlainText(qs(memoText(bypass)));
 }
 
-void TfrmMain::SaveOptions()
+bool TfrmMain::startWithWindows() const
 {
-    SetStartWithWindows(m_host.autostart, m_ui->chkStartWithWindows->isChecked(), global::kStartupEntryName,
-                        m_executablePath);
-    bypass::write(*m_settings, memoLines(bytes(m_ui->memBypass->toPlainText())));
+    return m_ui->chkStartWithWindows->isChecked();
 }
 
-void TfrmMain::Report(const std::string& message)
+void TfrmMain::showInTray()
 {
-    m_log->report(message);
+    m_tray->start();
 }
 
-void TfrmMain::SilentUpdate()
+void TfrmMain::showError(const std::string& text)
 {
-    m_handshake->SilentUpdate();
-}
-
-void TfrmMain::SetProxy(bool enable, const std::string& proxyAddress, const std::string& bypassList)
-{
-    if (m_warden) {
-        m_warden->proxySwitch().SetProxy(enable, proxyAddress, bypassList);
+    if (!m_closing) {
+        showHandlerError(qs(text));
     }
+}
+
+void TfrmMain::beginClosing()
+{
+    m_closing = true;
+}
+
+void TfrmMain::closeWindow()
+{
+    close();
 }
 
 int TfrmMain::SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
@@ -255,13 +190,6 @@ int TfrmMain::SkinMsgBox(const std::string& caption, const std::string& text, Ms
         return kMsgResultCancel;
     }
     return ::SkinMsgBox(qs(caption), qs(text), kind, buttons);
-}
-
-void TfrmMain::Sweep()
-{
-    if (m_warden) {
-        m_warden->Sweep();
-    }
 }
 
 void TfrmMain::showStatus(const TrayStatus& status)
@@ -303,11 +231,9 @@ void TfrmMain::ShowUnblock(int mode)
         return;
     }
     ::showUnblock(
-        mode, m_applicationFolder, qs(m_skinFile),
-        [this] {
-            OpenURL(m_host.desktop, std::string(buildconfig::kFirewallHelpHost) + "/setup-firewall.htm");
-        },
-        [this] { SilentUpdate(); });
+        mode, m_program.applicationFolder(), qs(m_program.skinFile()),
+        [this] { OpenURL(m_host.desktop, Program::firewallHelpAddress()); },
+        [this] { m_program.SilentUpdate(); });
 }
 
 void TfrmMain::ShowIPSelection(bool openedByHandshake)
@@ -315,9 +241,13 @@ void TfrmMain::ShowIPSelection(bool openedByHandshake)
     if (m_closing) {
         return;
     }
-    const std::vector<std::string> lines = ipSelectionLines(m_exitServers);
-    ::showIPSelection(lines, preselectedLine(m_exitServers, lines.size()), openedByHandshake, qs(m_skinFile),
-                      [this](int line) { chooseExit(m_exitServers, line, *m_log, *m_warden); });
+    ExitServers& servers = m_program.exitServers();
+    const std::vector<std::string> lines = ipSelectionLines(servers);
+    ::showIPSelection(lines, preselectedLine(servers, lines.size()), openedByHandshake,
+                      qs(m_program.skinFile()), [this](int line) {
+                          chooseExit(m_program.exitServers(), line, *m_program.activityLog(),
+                                     *m_program.warden());
+                      });
 }
 
 void TfrmMain::ShowUpdate()
@@ -327,10 +257,8 @@ void TfrmMain::ShowUpdate()
     }
     // Once the verified new version runs this one ends, as if its window were closed.
     ::showUpdate(
-        m_host.http, m_host.desktop,
-        {std::string(buildconfig::kDownloadHost) + kUpdatePath, m_dataFolder + kUpdateFileName,
-         buildconfig::kUpdatePublicKey},
-        [this] { close(); }, qs(m_skinFile));
+        m_host.http, m_host.desktop, m_program.updateDownload(), [this] { close(); },
+        qs(m_program.skinFile()));
 }
 
 void TfrmMain::setDiruDOEnabled(bool enabled)
@@ -345,54 +273,37 @@ std::vector<std::string> TfrmMain::bypassLines() const
 
 void TfrmMain::DiruDO1Click()
 {
-    m_warden->DiruDO1Click();
+    m_program.warden()->DiruDO1Click();
 }
 
 void TfrmMain::StopDiruDO1Click()
 {
-    m_warden->StopDiruDO1Click();
+    m_program.warden()->StopDiruDO1Click();
 }
 
 void TfrmMain::timReadTimer()
 {
-    m_warden->timReadTimer();
+    m_program.warden()->timReadTimer();
 }
 
 void TfrmMain::timResetTimer()
 {
-    m_warden->timResetTimer();
+    m_program.warden()->timResetTimer();
 }
 
 void TfrmMain::Exit1Click()
 {
-    // No tick may switch the proxy on again while a box of the switch off is open.
-    setTimer(MainTimer::Read, false, WardenControl::kPollIntervalMs);
-    setTimer(MainTimer::Reset, false, WardenControl::kResetIntervalMs);
-    // A browser setting that cannot be switched back is shown, but never keeps the
-    // program from ending: every later Exit would fail the same way.
-    try {
-        SetProxy(false, "", "");
-    } catch (const std::exception& error) {
-        if (!m_closing) {
-            showHandlerError(QString::fromLocal8Bit(error.what()));
-        }
-    }
-    close();
+    m_program.Exit();
 }
 
 void TfrmMain::QueryEndSession()
 {
-    // The end of the session restores the browsers' settings as the Exit command does,
-    // without waiting on anybody: the system ends the program soon after asking.
-    m_closing = true;
-    Exit1Click();
+    m_program.QueryEndSession();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    // Closing never waits on a box: a log file that cannot be written now is passed over
-    // (the line stays in memory), and so is a Warden that refuses to end, so the program
-    // leaves however it is leaving.
+    // Closing never waits on a box or a dialog: the program leaves however it is leaving.
     m_closing = true;
     // A dialog open when the end comes (the start-up's handshake waits on its dialogs) is
     // ended, so the code that opened it runs to its end and the program can leave.
@@ -403,13 +314,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
             break;
         }
     }
-    if (m_log) {
-        try {
-            Report("Closing...");
-        } catch (const std::exception&) {
-        }
-    }
-    Sweep();
+    m_program.FormClose();
     event->accept();
     emit closed();
 }
@@ -440,12 +345,12 @@ void TfrmMain::About1Click()
 
 void TfrmMain::Report1Click()
 {
-    m_host.desktop.shellOpen(m_dataFolder + global::kReportFileName);
+    m_host.desktop.shellOpen(m_program.reportFile());
 }
 
 void TfrmMain::Help1Click()
 {
-    m_host.desktop.shellOpen(m_helpFile);
+    m_host.desktop.shellOpen(m_program.helpFile());
 }
 
 void TfrmMain::suiMainTitleBarHelpBtnClick()
@@ -461,7 +366,7 @@ void TfrmMain::suiMainTitleBarMenuBtnClick()
 
 void TfrmMain::SeeMyIP1Click()
 {
-    OpenURL(m_host.desktop, buildconfig::kIpCheckSite);
+    OpenURL(m_host.desktop, Program::ipCheckSite());
 }
 
 void TfrmMain::SelectIP1Click()
@@ -471,11 +376,7 @@ void TfrmMain::SelectIP1Click()
 
 void TfrmMain::btnOKClick()
 {
-    SaveOptions();
-    // The edited bypass list takes effect at once while hiding is on.
-    if (m_warden->HidingPhase() == WardenControl::kHidingOn) {
-        m_warden->EnableProxy();
-    }
+    m_program.applyOptions();
     m_tray->hideMainForm();
 }
 

@@ -1,18 +1,14 @@
 #pragma once
 
-#include "core/ActivityLog.h"
-#include "core/ExitServers.h"
 #include "core/MainView.h"
-#include "core/SettingsStore.h"
-#include "core/WardenControl.h"
+#include "core/Program.h"
 #include "platform/Host.h"
-#include "service/ServiceHandshake.h"
 
 #include <QWidget>
 
 #include <memory>
-#include <optional>
 #include <string>
+#include <vector>
 
 namespace Ui {
 class TfrmMain;
@@ -22,8 +18,9 @@ class QMenu;
 class QTimer;
 class TrayIcon;
 
-// The main window: it owns the program-wide state, the tray icon with its menu, and
-// doubles as the options window (pages General, Bypass and About).
+// The main window: the tray icon with its menu, the two timers, and the options window
+// (pages General, Bypass and About). The program behind it is a Program, which its
+// handlers call.
 class TfrmMain : public QWidget, public MainView
 {
     Q_OBJECT
@@ -31,35 +28,12 @@ public:
     explicit TfrmMain(platform::Host host, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    // The service addresses the handshake asks, in order, instead of the built-in ones.
-    // Set before InitMain.
-    void setServiceAddresses(std::vector<std::string> addresses)
-    {
-        m_serviceAddresses = std::move(addresses);
-    }
+    Program& program() { return m_program; }
     // The window has closed or is closing: the program is ending.
     bool isClosing() const { return m_closing; }
 
-    // The whole start-up after the windows exist. False when the program has to end
-    // because its data folder or its skin file is missing.
-    bool InitMain();
-    // Its steps: InitSettings reads the settings file once (nothing when the program has to
-    // end), and the interface takes its values from that same read.
-    std::optional<SettingsStore::Snapshot> InitSettings();
-    bool InitInterface(const SettingsStore::Snapshot& settings);
-    void LoadOptions(const SettingsStore::Snapshot& settings);
-    void SaveOptions();
-
-    // Writes one line to the activity log; throws when the log file cannot be written.
-    void Report(const std::string& message);
-
-    // The service handshake; runs at the end of the start-up.
-    void SilentUpdate();
-    // Points the browsers at a proxy (enable) or back to a direct connection.
-    void SetProxy(bool enable, const std::string& proxyAddress, const std::string& bypassList);
-
     // MainView: the program's message box, passed over (answered 2) while the program
-    // closes; the tray status; the timers; the dialogs; the bypass memo's lines.
+    // closes; the tray status; the timers; the dialogs; the options page; the skin.
     int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
                    std::uint16_t buttons) override;
     void showStatus(const TrayStatus& status) override;
@@ -69,12 +43,13 @@ public:
     void ShowUpdate() override;
     void setDiruDOEnabled(bool enabled) override;
     std::vector<std::string> bypassLines() const override;
-
-    // Hiding: Warden, its messages and the tray status; exists from InitSettings on.
-    WardenControl* warden() const { return m_warden.get(); }
-    ExitServers& exitServers() { return m_exitServers; }
-    // Ends Warden and releases its handles.
-    void Sweep();
+    bool startWithWindows() const override;
+    void showOptions(bool startWithWindows, const std::vector<std::string>& bypass) override;
+    bool loadSkin(const std::string& skinFile) override;
+    void showInTray() override;
+    void showError(const std::string& text) override;
+    void beginClosing() override;
+    void closeWindow() override;
 
     // Handlers of the tray menu, the timers, the buttons, the links and the title bar.
     void DiruDO1Click();
@@ -97,15 +72,6 @@ public:
     void ulbContactUsClick();
     void ulbSeeMyIPClick();
     void ctiControlStartup(bool& showMainForm);
-
-    // Program-wide values, set by InitSettings.
-    const std::string& executablePath() const { return m_executablePath; }
-    const std::string& applicationFolder() const { return m_applicationFolder; }
-    const std::string& dataFolder() const { return m_dataFolder; }
-    const std::string& helpFile() const { return m_helpFile; }
-    const std::string& skinFile() const { return m_skinFile; }
-    const std::string& internalPort() const { return m_internalPort; }
-    const ActivityLog* activityLog() const { return m_log.get(); }
 
     // The form's controls and components, for the program and its tests.
     Ui::TfrmMain* form() const { return m_ui.get(); }
@@ -147,16 +113,5 @@ private:
     // The window is closing, or the session ending: nothing may wait for a person.
     bool m_closing = false;
 
-    std::string m_executablePath;
-    std::string m_applicationFolder;
-    std::string m_dataFolder;
-    std::string m_helpFile;
-    std::string m_skinFile;
-    std::string m_internalPort;
-    std::vector<std::string> m_serviceAddresses;
-    std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<ActivityLog> m_log;
-    ExitServers m_exitServers;
-    std::unique_ptr<WardenControl> m_warden;
-    std::unique_ptr<ServiceHandshake> m_handshake;
+    Program m_program;
 };

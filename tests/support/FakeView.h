@@ -11,7 +11,8 @@
 
 // The main window as the logic sees it, without a window: message boxes are recorded and
 // answered from a script (OK when it is empty), and may run something first, as a modal
-// box lets a timer tick run; statuses, timers and unblock dialogs are recorded.
+// box lets a timer tick run; statuses, timers, dialogs, the options, the skin and errors
+// are recorded. Once closing, like the window, it shows no box, dialog or error.
 class FakeView : public MainView
 {
 public:
@@ -43,11 +44,25 @@ public:
     std::vector<bool> ipSelections;
     int updates = 0;
     std::optional<bool> diruDOEnabled;
+    // The options page: what the user sees and edits.
     std::vector<std::string> memo;
+    bool startWithWindowsTicked = false;
+    // The skin files applied, and whether applying one succeeds.
+    std::vector<std::string> skins;
+    bool skinLoads = true;
+    bool inTray = false;
+    std::vector<std::string> errors;
+    bool closing = false;
+    int closes = 0;
+    // Runs as the window closes, as its close event would.
+    std::function<void()> onClose;
 
     int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
                    std::uint16_t buttons) override
     {
+        if (closing) {
+            return kMsgResultCancel;
+        }
         boxes.push_back({caption, text, kind, buttons});
         if (!whileOpen.empty()) {
             const auto during = std::move(whileOpen.front());
@@ -68,6 +83,9 @@ public:
     }
     void ShowUnblock(int mode) override
     {
+        if (closing) {
+            return;
+        }
         unblocks.push_back(mode);
         if (!whileUnblockOpen.empty()) {
             const auto during = std::move(whileUnblockOpen.front());
@@ -75,10 +93,42 @@ public:
             during();
         }
     }
-    void ShowIPSelection(bool openedByHandshake) override { ipSelections.push_back(openedByHandshake); }
-    void ShowUpdate() override { ++updates; }
+    void ShowIPSelection(bool openedByHandshake) override
+    {
+        if (!closing) {
+            ipSelections.push_back(openedByHandshake);
+        }
+    }
+    void ShowUpdate() override { updates += closing ? 0 : 1; }
     void setDiruDOEnabled(bool enabled) override { diruDOEnabled = enabled; }
     std::vector<std::string> bypassLines() const override { return memo; }
+    bool startWithWindows() const override { return startWithWindowsTicked; }
+    void showOptions(bool startWithWindows, const std::vector<std::string>& bypass) override
+    {
+        startWithWindowsTicked = startWithWindows;
+        memo = bypass;
+    }
+    bool loadSkin(const std::string& skinFile) override
+    {
+        skins.push_back(skinFile);
+        return skinLoads;
+    }
+    void showInTray() override { inTray = true; }
+    void showError(const std::string& text) override
+    {
+        if (!closing) {
+            errors.push_back(text);
+        }
+    }
+    void beginClosing() override { closing = true; }
+    void closeWindow() override
+    {
+        closing = true;
+        ++closes;
+        if (onClose) {
+            onClose();
+        }
+    }
 
     bool timerOn(MainTimer timer) const
     {

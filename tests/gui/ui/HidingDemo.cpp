@@ -4,9 +4,9 @@
 //
 //   nimbra_hiding_demo EXITHOST EXITPORT USER KEY
 
-#include "ui/TfrmMain.h"
 #include "platform/Host.h"
 #include "skin/Icons.h"
+#include "ui/TfrmMain.h"
 
 #include <QApplication>
 
@@ -23,9 +23,9 @@ int main(int argc, char* argv[])
     skin::initResources();
     TfrmMain frmMain(platform::systemHost());
     QObject::connect(&frmMain, &TfrmMain::closed, &app, &QApplication::quit, Qt::QueuedConnection);
-    if (!frmMain.InitMain()) {
+    if (!frmMain.program().InitMain()) {
         return 1;
     }
-    frmMain.warden()->DiruDO(argv[1], argv[2], argv[3], argv[4]);
+    frmMain.program().warden()->DiruDO(argv[1], argv[2], argv[3], argv[4]);
     return QApplication::exec();
 }

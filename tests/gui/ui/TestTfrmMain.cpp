@@ -1,6 +1,4 @@
 #include "core/BypassSettings.h"
-#include "ui/HandlerGuard.h"
-#include "ui/TfrmMain.h"
 #include "nimbra/BuildConfig.h"
 #include "service/Cipher.h"
 #include "service/UpdateDownload.h"
@@ -8,7 +6,9 @@
 #include "skin/TrayIcon.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/TempDir.h"
+#include "ui/HandlerGuard.h"
 #include "ui/SkinMsgBox.h"
+#include "ui/TfrmMain.h"
 #include "ui_frmMain.h"
 
 #include <QAbstractButton>
@@ -26,10 +26,10 @@
 namespace {
 
 // Messages of the activity log, without their time stamps.
-QStringList loggedMessages(const TfrmMain& form)
+QStringList loggedMessages(TfrmMain& form)
 {
     QStringList messages;
-    for (const std::string& line : form.activityLog()->lines()) {
+    for (const std::string& line : form.program().activityLog()->lines()) {
         messages << QString::fromStdString(line.substr(line.find(" ] ") + 3));
     }
     return messages;
@@ -62,7 +62,7 @@ class TestTfrmMain : public QObject
                 dialog->close();
             }
         });
-        if (!form->InitMain()) {
+        if (!form->program().InitMain()) {
             return nullptr;
         }
         return form;
@@ -84,16 +84,13 @@ private slots:
         setHandlerErrorSink({});
     }
 
-    void startUpWritesItsLinesAndShowsOnlyTheTray()
+    // The start-up's lines and values are the Program's; the window shows only the tray,
+    // with the skin's caption and name.
+    void startUpShowsOnlyTheTray()
     {
         auto form = startedForm();
         QVERIFY(form);
-        QCOMPARE(loggedMessages(*form),
-                 QStringList({"Nimbra", "Version: 1.33", "OS: Test OS 1.0", "Default Browser: firefox-esr %u",
-                              "TimeZone: GMT +2", "Init settings...", "Done", "SilentUpdate...",
-                              "SilentUpdate-0 ...", "SilentUpdate-1 ...", "SilentUpdate-2 ...",
-                              "SilentUpdate Failed!", "Please unblock Nimbra"}));
-        QCOMPARE(m_fake->http.fetched.size(), std::size_t(3));
+        QCOMPARE(loggedMessages(*form).last(), QStringLiteral("Please unblock Nimbra"));
         QCOMPARE(form->ctiControl()->hint(), QStringLiteral("Diru DO OFF"));
         // Only the tray shows; a desktop without a notification area shows the window,
         // centred like every first showing.
@@ -104,14 +101,9 @@ private slots:
             QVERIFY2(offset.manhattanLength() <= 2,
                      qPrintable(QString("off by %1,%2").arg(offset.x()).arg(offset.y())));
         }
-        QCOMPARE(form->dataFolder(), m_dataFolder);
-        QCOMPARE(form->internalPort(), std::string("7070"));
-        QCOMPARE(form->helpFile(), form->applicationFolder() + platform::kHelpFile);
         QCOMPARE(form->form()->suiMain->caption(), QStringLiteral("Nimbra"));
         QCOMPARE(form->form()->lblAppName->text(), QStringLiteral("Nimbra 1.33"));
         QCOMPARE(form->form()->pclMain->currentWidget(), form->form()->suiTabSheet1);
-        // No settings were saved by the start-up.
-        QVERIFY(fileContent(m_dataFolder + "dirudo.ini").find("Bypass") == std::string::npos);
     }
 
     // The service offers a new version and an exit; nothing serves the new version. OK on
@@ -142,7 +134,7 @@ private slots:
             }
         });
         user.start(20);
-        QVERIFY(form.InitMain());
+        QVERIFY(form.program().InitMain());
         QCOMPARE(afterTheBox, QStringList{"TfrmSelectIP"});
         QVERIFY(!std::filesystem::exists(m_dataFolder + kUpdateFileName));
     }
@@ -161,59 +153,6 @@ private slots:
         QVERIFY(!form->StopDiruDO1->isEnabled());
         QVERIFY(!form->Report1->isVisible());
         QCOMPARE(form->ctiControl()->popupMenu(), form->ppmMain());
-    }
-
-    void anUncreatableDataFolderEndsTheStartWithItsMessage()
-    {
-        m_fake->folders.appData = m_dir->file("missing/parent");
-        queueMsgBoxAnswer(1);
-        TfrmMain form(m_fake->host());
-        QVERIFY(!form.InitMain());
-        const QList<MsgBoxCall> calls = takeMsgBoxCalls();
-        QCOMPARE(calls.size(), 1);
-        QCOMPARE(calls[0].caption, QStringLiteral("Nimbra"));
-        QCOMPARE(calls[0].text, QStringLiteral("Can not create Application Data Folder"));
-        QCOMPARE(calls[0].kind, MsgKind::Error);
-        QCOMPARE(calls[0].buttons, MsgButton::Ok);
-        QVERIFY(!std::filesystem::exists(m_dir->file("missing")));
-    }
-
-    void aMissingSkinEndsTheStartBeforeTheLog()
-    {
-        m_dir->writeFile("config/Nimbra/dirudo.ini", "[Config]\nSkin=" + m_dir->file("none.skn") + "\n");
-        QString shown;
-        QTimer::singleShot(0, [&shown] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                shown = box->text();
-                box->accept();
-            }
-        });
-        TfrmMain form(m_fake->host());
-        QVERIFY(!form.InitMain());
-        QCOMPARE(shown, QStringLiteral("Can not find Skin File"));
-        QVERIFY(!std::filesystem::exists(m_dataFolder + "report.txt"));
-    }
-
-    // One box says it; the start-up goes on to the handshake (three attempts, then the
-    // unblock dialog, which startedForm closes) with every line kept in memory.
-    void anUnwritableLogIsShownOnceTheStartUpGoesOnAndClosingWaitsOnNoBox()
-    {
-        std::filesystem::create_directories(m_dataFolder + "report.txt");
-        QStringList errors;
-        setHandlerErrorSink([&errors](const QString& message) { errors << message; });
-        auto form = startedForm();
-        QVERIFY(form);
-        QCOMPARE(errors.size(), 1);
-        QVERIFY(errors[0].contains("report.txt"));
-        QCOMPARE(m_fake->http.fetched.size(), std::size_t(3));
-        QCOMPARE(loggedMessages(*form).size(), 13);
-        QCOMPARE(loggedMessages(*form).last(), QStringLiteral("Please unblock Nimbra"));
-
-        QSignalSpy closed(form.get(), &TfrmMain::closed);
-        form->QueryEndSession();
-        QCOMPARE(closed.count(), 1);
-        QCOMPARE(errors.size(), 1);
-        QCOMPARE(loggedMessages(*form).last(), QStringLiteral("Closing..."));
     }
 
     void optionsAboutCancelAndOk()
@@ -241,19 +180,12 @@ private slots:
         form->Options1->trigger();
         QCOMPARE(ui.memBypass->toPlainText(), QStringLiteral("edited.example\nsecond.example"));
 
+        // OK saves what the window holds and closes it.
         ui.btnOK->click();
         QVERIFY(!form->isVisible());
         const SettingsStore::Snapshot saved = SettingsStore(m_dataFolder + "dirudo.ini").snapshot();
         QCOMPARE(bypass::read(saved), (std::vector<std::string>{"edited.example", "second.example"}));
-        // A key of the longer list before stays in the file.
-        QCOMPARE(saved.readString("Bypass", "3", ""), std::string("third.example"));
-        QCOMPARE(m_fake->autostart.entries.at("Nimbra"), form->executablePath());
-
-        ui.chkStartWithWindows->setChecked(false);
-        ui.memBypass->clear();
-        ui.btnOK->click();
-        QVERIFY(m_fake->autostart.entries.empty());
-        QVERIFY(fileContent(m_dataFolder + "dirudo.ini").find("Counter=0") != std::string::npos);
+        QCOMPARE(m_fake->autostart.entries.at("Nimbra"), form->program().executablePath());
     }
 
     // Tab runs Cancel, OK, the page tabs, then the shown page's own controls, and round.
@@ -288,7 +220,7 @@ private slots:
     {
         auto form = startedForm();
         QVERIFY(form);
-        WardenControl& hiding = *form->warden();
+        WardenControl& hiding = *form->program().warden();
         const TrayIcon& tray = *form->ctiControl();
         hiding.SetDiruDOStatus(DiruDOStatus::Busy, "Connecting to Internet. Please wait...",
                                BalloonIcon::Information);
@@ -313,19 +245,16 @@ private slots:
         QVERIFY(form->DiruDO1->isEnabled() && !form->StopDiruDO1->isEnabled());
     }
 
-    // The menu, the timer and the options page's OK reach hiding; OK switches the proxy
-    // on again, with the edited list, only while hiding is on.
+    // The menu, the timer and the options page's OK reach hiding.
     void hidingFromTheWindow()
     {
         auto form = startedForm();
         QVERIFY(form);
         Ui::TfrmMain& ui = *form->form();
-        m_fake->folders.presentFiles.push_back(form->applicationFolder() + "warden");
+        m_fake->folders.presentFiles.push_back(form->program().applicationFolder() + "warden");
         ui.memBypass->setPlainText("a.com\nb.com");
-        ui.btnOK->click();
-        QVERIFY(m_fake->systemProxy.calls.empty());
 
-        form->warden()->DiruDO("exit.example", "1080", "user", "key");
+        form->program().warden()->DiruDO("exit.example", "1080", "user", "key");
         QVERIFY(form->timRead->isActive());
         QCOMPARE(form->timRead->interval(), 1000);
         m_fake->processes.latest().output = "160138\n";
@@ -369,7 +298,7 @@ private slots:
         using Launch = FakeDesktop::Launch;
         const std::vector<Launch> expected = {{"", "http://127.0.0.1:8369/ip"},
                                               {"", "http://127.0.0.1:8369/ip"},
-                                              {"", form->applicationFolder() + platform::kHelpFile},
+                                              {"", form->program().applicationFolder() + platform::kHelpFile},
                                               {"", m_dataFolder + "report.txt"}};
         QVERIFY(m_fake->desktop.launches == expected);
 
@@ -382,30 +311,10 @@ private slots:
         QVERIFY(!m_fake->desktop.launches[0].program.empty());
     }
 
-    void exitSwitchesTheProxyOffClosesTheWindowAndLogsIt()
-    {
-        m_fake->folders.firefoxProfiles = m_dir->file("firefox/");
-        m_dir->writeFile("firefox/abcd.default/prefs.js", "");
-        m_fake->windows.windows = {{1, "Mozilla Firefox"}};
-        auto form = startedForm();
-        QVERIFY(form);
-        QSignalSpy closed(form.get(), &TfrmMain::closed);
-        queueMsgBoxAnswer(1);
-        form->Exit1->trigger();
-        QCOMPARE(
-            m_fake->systemProxy.calls,
-            (std::vector<std::string>{"list", "options (default) 1 socks= (keep)", "refresh", "changed"}));
-        QVERIFY(fileContent(m_dir->file("firefox/abcd.default/user.js"))
-                    .starts_with("user_pref(\"network.proxy.type\", 0);"));
-        QCOMPARE(takeMsgBoxCalls().size(), 1); // the restart request
-        QCOMPARE(closed.count(), 1);
-        QCOMPARE(loggedMessages(*form).last(), QStringLiteral("Closing..."));
-        QVERIFY(fileContent(m_dataFolder + "report.txt").find("] Closing...\r\n") != std::string::npos);
-    }
-
-    // A Firefox setting that cannot be switched back is said once on Exit but keeps nobody
-    // in; at the end of the session nothing at all waits for a person.
-    void closingGoesOnWhenTheProxyCannotBeSwitchedOff()
+    // Exit and the end of the session close the window, which ends the program. The window
+    // shows the box of a Firefox setting that cannot be switched back on Exit; at the end
+    // of the session it shows nothing at all.
+    void exitAndTheEndOfTheSessionCloseTheWindow()
     {
         m_fake->folders.firefoxProfiles = m_dir->file("firefox/");
         m_dir->makeFolder("firefox/abcd.default/user.js/inner");
@@ -423,8 +332,10 @@ private slots:
                 form->QueryEndSession();
             }
             QCOMPARE(closed.count(), 1);
+            QVERIFY(form->isClosing());
             QCOMPARE(takeMsgBoxCalls().size(), sessionEnds ? 0 : 1);
             QVERIFY(errors.isEmpty()); // the box says it; nothing else breaks off
+            QCOMPARE(loggedMessages(*form).last(), QStringLiteral("Closing..."));
         }
     }
 };

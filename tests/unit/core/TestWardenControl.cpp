@@ -319,6 +319,35 @@ TEST_F(Hiding, StopThenDiruDOSwitchTheProxyButLeaveWarden)
     EXPECT_EQ(logged().back(), "Connection lost");
 }
 
+// What the proxy switch met is said by the program's boxes, in the order it was met, before
+// the status changes.
+TEST_F(Hiding, TheSwitchsFindingsAreSaidBeforeTheStatusChanges)
+{
+    m_fake.folders.firefoxProfiles = m_dir.file("firefox/");
+    m_dir.writeFile("firefox/abcd.default/prefs.js", "");
+    m_fake.windows.windows = {{1, "Mozilla Firefox"}};
+    const std::string chromium = m_dir.makeFolder("chromium");
+    m_fake.chromium.browsers = {{"Chromium", chromium}};
+    m_fake.chromium.running = {chromium};
+    const auto restart = [](const std::string& browser) {
+        return FakeView::Box{
+            "Nimbra", "Please Restart all " + browser + " windows in order to make Nimbra take effect.",
+            MsgKind::Warning, MsgButton::Ok};
+    };
+    m_control->DiruDO1Click();
+    EXPECT_EQ(m_view.boxes, (std::vector<FakeView::Box>{restart("Firefox"), restart("Chromium")}));
+
+    // A user.js that cannot be written back: its error box, and hiding stops all the same.
+    std::filesystem::remove(m_dir.file("firefox/abcd.default/user.js"));
+    m_dir.makeFolder("firefox/abcd.default/user.js/inner");
+    m_view.boxes.clear();
+    m_view.whileOpen.push_back([this] { EXPECT_EQ(lastStatus().kind, DiruDOStatus::On); });
+    m_control->StopDiruDO1Click();
+    EXPECT_EQ(m_view.boxes, (std::vector<FakeView::Box>{{"Nimbra", "Can not change Firefox proxy settings!",
+                                                         MsgKind::Error, MsgButton::Ok}}));
+    EXPECT_EQ(lastStatus().kind, DiruDOStatus::Off);
+}
+
 TEST_F(Hiding, SweepEndsARunningWardenAndReleasesAnEndedOne)
 {
     run("");

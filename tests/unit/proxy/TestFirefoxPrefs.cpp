@@ -1,7 +1,6 @@
 #include "proxy/FirefoxPrefs.h"
 
 #include "tests/support/FakeHost.h"
-#include "tests/support/FakeView.h"
 #include "tests/support/TempDir.h"
 
 #include <filesystem>
@@ -23,16 +22,15 @@ protected:
         m_base.writeFile("abcd.default/prefs.js", "");
     }
 
-    void set(bool enable, const std::string& bypass = "")
+    FirefoxPrefsResult set(bool enable, const std::string& bypass = "")
     {
-        SetFirefoxProxy(m_folders, m_windows, m_view, enable, kAddress, bypass);
+        return SetFirefoxProxy(m_folders, m_windows, enable, kAddress, bypass);
     }
     std::string file(const std::string& name) const { return m_base.file("abcd.default/" + name); }
 
     TempDir m_base;
     FakeFolders m_folders;
     FakeTopLevelWindows m_windows;
-    FakeView m_view;
 };
 
 } // namespace
@@ -60,50 +58,44 @@ TEST(FirefoxUserJs, TheThirteenLinesOnAndTheTwelveOff)
 
 TEST_F(FirefoxPrefs, WritesUserJsAndKeepsTheUsersOwnFileOnce)
 {
-    set(true);
+    // No Firefox window: nothing to say.
+    EXPECT_EQ(set(true), FirefoxPrefsResult::Written);
     EXPECT_EQ(fileContent(file("user.js")), firefoxUserJs(true, "127.0.0.1", "7070", ""));
     EXPECT_FALSE(std::filesystem::exists(file("user.js.first"))); // nothing of the user's to keep
 
     m_base.writeFile("abcd.default/user.js", "user_pref(\"the.users.own\", true);\n");
-    set(false);
-    set(true, "x,");
+    EXPECT_EQ(set(false), FirefoxPrefsResult::Written);
+    EXPECT_EQ(set(true, "x,"), FirefoxPrefsResult::Written);
     EXPECT_EQ(fileContent(file("user.js.first")), "user_pref(\"the.users.own\", true);\n");
     EXPECT_EQ(fileContent(file("user.js")), firefoxUserJs(true, "127.0.0.1", "7070", "x,"));
-    EXPECT_TRUE(m_view.boxes.empty()); // no Firefox window: nothing to say
 }
 
 TEST_F(FirefoxPrefs, ARestartIsAskedForWhileAFirefoxWindowIsOpenOnAndOff)
 {
     m_windows.windows = {{1, "Terminal"}, {2, "Nimbra - MOZILLA FIREFOX"}};
-    set(true);
-    set(false);
-    const FakeView::Box restart{"Nimbra",
-                                "Please Restart all Firefox windows in order to make Nimbra take effect.",
-                                MsgKind::Warning, MsgButton::Ok};
-    EXPECT_EQ(m_view.boxes, (std::vector<FakeView::Box>{restart, restart}));
+    EXPECT_EQ(set(true), FirefoxPrefsResult::FirefoxOpen);
+    EXPECT_EQ(set(false), FirefoxPrefsResult::FirefoxOpen);
+    EXPECT_EQ(fileContent(file("user.js")), firefoxUserJs(false, "", "", ""));
 }
 
 TEST_F(FirefoxPrefs, AUserJsThatCannotBeReplacedIsSaidOnceAndTheSwitchGoesOn)
 {
-    // A folder in user.js's place: the deletion is refused, then the file cannot be made.
-    // One box says so, and nothing escapes to stop the caller's switch half-way.
+    // A folder in user.js's place: the deletion is refused, so the file cannot be made.
+    // It is said once, and nothing escapes to stop the caller's switch half-way.
     m_base.makeFolder("abcd.default/user.js/inner");
-    EXPECT_NO_THROW(set(true));
-    ASSERT_EQ(m_view.boxes.size(), 1u);
-    EXPECT_EQ(m_view.boxes[0].text, "Can not change Firefox proxy settings!");
-    EXPECT_EQ(m_view.boxes[0].kind, MsgKind::Error);
+    FirefoxPrefsResult result = FirefoxPrefsResult::Written;
+    EXPECT_NO_THROW(result = set(true));
+    EXPECT_EQ(result, FirefoxPrefsResult::NotWritable);
     EXPECT_TRUE(std::filesystem::is_directory(file("user.js/inner")));
 
     // No user.js yet, but a profile folder that takes no new file: the same one box.
     std::filesystem::remove_all(file("user.js"));
     std::filesystem::permissions(m_base.file("abcd.default"),
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    m_view.boxes.clear();
-    set(false);
+    result = set(false);
     std::filesystem::permissions(m_base.file("abcd.default"), std::filesystem::perms::owner_all);
     if (!std::filesystem::exists(file("user.js"))) { // root writes anyway
-        ASSERT_EQ(m_view.boxes.size(), 1u);
-        EXPECT_EQ(m_view.boxes[0].text, "Can not change Firefox proxy settings!");
+        EXPECT_EQ(result, FirefoxPrefsResult::NotWritable);
     }
 }
 
@@ -114,16 +106,13 @@ TEST_F(FirefoxPrefs, AUserJsThatCannotBeKeptIsNeitherDeletedNorReplaced)
 #else
     // Files a copy cannot read, even for root: a named pipe, a link to nothing.
     ASSERT_EQ(mkfifo(file("user.js").c_str(), 0600), 0);
-    set(true);
+    EXPECT_EQ(set(true), FirefoxPrefsResult::NotWritable);
     EXPECT_EQ(std::filesystem::symlink_status(file("user.js")).type(), std::filesystem::file_type::fifo);
     std::filesystem::remove(file("user.js"));
     std::filesystem::create_symlink(m_base.file("nowhere"), file("user.js"));
-    set(true);
+    EXPECT_EQ(set(true), FirefoxPrefsResult::NotWritable);
     EXPECT_TRUE(std::filesystem::is_symlink(file("user.js")));
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(file("user.js.first"))));
-    const FakeView::Box cannot{"Nimbra", "Can not change Firefox proxy settings!", MsgKind::Error,
-                               MsgButton::Ok};
-    EXPECT_EQ(m_view.boxes, (std::vector<FakeView::Box>{cannot, cannot}));
 #endif
 }
 
@@ -148,9 +137,8 @@ TEST_F(FirefoxPrefs, LinksInTheProfileAreNeverWrittenThrough)
 TEST_F(FirefoxPrefs, NoProfileNoChange)
 {
     m_folders.firefoxProfiles.clear();
-    set(true);
+    EXPECT_EQ(set(true), FirefoxPrefsResult::NoProfile);
     EXPECT_FALSE(std::filesystem::exists(file("user.js")));
-    EXPECT_TRUE(m_view.boxes.empty());
 }
 
 TEST(FindWindowByTitle, AnyCaseWithinTheFirst255CharactersOfTheTopmost1001Windows)

@@ -1,11 +1,11 @@
 #include "proxy/ProxySwitch.h"
 
 #include "tests/support/FakeHost.h"
-#include "tests/support/FakeView.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -44,11 +44,17 @@ protected:
     {
         m_switch.reset();
         m_log = std::make_unique<ActivityLog>(m_fake.clock, m_dir.file("report.txt"));
-        m_switch = std::make_unique<ProxySwitch>(m_fake.host(), m_view, *m_log, record());
+        m_switch = std::make_unique<ProxySwitch>(m_fake.host(), *m_log, record());
     }
 
-    void on() { m_switch->SetProxy(true, "127.0.0.1:7070", "<-loopback>,"); }
-    void off() { m_switch->SetProxy(false, "", ""); }
+    // Each switch's report is kept: what the user would be told.
+    void on() { m_reports.push_back(m_switch->SetProxy(true, "127.0.0.1:7070", "<-loopback>,")); }
+    void off() { m_reports.push_back(m_switch->SetProxy(false, "", "")); }
+    bool nothingTold() const
+    {
+        return std::ranges::all_of(
+            m_reports, [](const ProxySwitch::Report& report) { return report == ProxySwitch::Report{}; });
+    }
     std::string record() const { return m_dir.file("restore.json"); }
     static std::optional<std::string> policyIn(const std::string& path)
     {
@@ -66,7 +72,7 @@ protected:
 
     TempDir m_dir;
     FakeHost m_fake;
-    FakeView m_view;
+    std::vector<ProxySwitch::Report> m_reports;
     std::string m_chromium;
     std::string m_default;
     std::string m_work;
@@ -100,7 +106,7 @@ TEST_F(Switch, OnHoldsEveryProfileToTheProxyAndOffGivesBackExactlyWhatItHad)
     // The user's own configuration back, not "direct" and the program's bypass list.
     EXPECT_EQ(m_fake.systemProxy.settings, kUsersDesktop);
     EXPECT_FALSE(fs::exists(record()));
-    EXPECT_TRUE(m_view.boxes.empty());
+    EXPECT_TRUE(nothingTold());
 }
 
 TEST_F(Switch, ANewRunPutsBackWhatACrashedRunLeftAndNothingWhenNothingWasLeft)
@@ -109,7 +115,7 @@ TEST_F(Switch, ANewRunPutsBackWhatACrashedRunLeftAndNothingWhenNothingWasLeft)
     on();
     restart(); // the program ended without switching off
     m_fake.systemProxy.calls.clear();
-    EXPECT_TRUE(m_switch->restoreEarlierRun());
+    EXPECT_EQ(m_switch->restoreEarlierRun(), ProxySwitch::Report{});
     EXPECT_EQ(fileContent(m_default), kUsersOwn);
     EXPECT_EQ(fileContent(m_work), kWithout);
     EXPECT_EQ(m_fake.systemProxy.calls.front(), "list");
@@ -135,11 +141,8 @@ TEST_F(Switch, ARunningBrowserIsAskedOnceToRestartAndItsProfilesWrittenOnceItHas
     m_fake.chromium.running = {m_chromium};
     on();
     on();
-    ASSERT_EQ(m_view.boxes.size(), 1u);
-    EXPECT_EQ(m_view.boxes[0].text,
-              "Please Restart all Chromium windows in order to make Nimbra take effect.");
-    EXPECT_EQ(m_view.boxes[0].kind, MsgKind::Warning);
-    EXPECT_EQ(m_view.boxes[0].buttons, MsgButton::Ok);
+    EXPECT_EQ(m_reports,
+              (std::vector<ProxySwitch::Report>{{FirefoxPrefsResult::NoProfile, {"Chromium"}}, {}}));
     EXPECT_EQ(fileContent(m_default), kUsersOwn);
     EXPECT_TRUE(m_switch->waitingForBrowsers());
     m_switch->writeWaitingProfiles();

@@ -2,7 +2,6 @@
 #include "proxy/SystemProxy.h"
 
 #include "tests/support/FakeHost.h"
-#include "tests/support/FakeView.h"
 #include "tests/support/TempDir.h"
 
 #include <filesystem>
@@ -63,15 +62,12 @@ TEST(SystemProxy, SetProxySwitchesTheSystemThenFirefox)
 {
     TempDir dir;
     FakeHost fake;
-    FakeView view;
     fake.folders.firefoxProfiles = dir.path() + "/";
     dir.writeFile("abcd.default/prefs.js", "");
-    // A Firefox window open: the restart request comes last, after both steps.
+    // A Firefox window open: the restart request is the outcome, after both steps.
     fake.windows.windows = {{7, "Start Page - Mozilla Firefox"}};
     platform::Host host = fake.host();
-    SetProxy(host, view, true, kAddress, "");
+    EXPECT_EQ(SetProxy(host, true, kAddress, ""), FirefoxPrefsResult::FirefoxOpen);
     EXPECT_EQ(fake.systemProxy.calls.size(), 4u);
     EXPECT_EQ(fileContent(dir.file("abcd.default/user.js")), firefoxUserJs(true, "127.0.0.1", "7070", ""));
-    ASSERT_EQ(view.boxes.size(), 1u);
-    EXPECT_EQ(view.boxes[0].kind, MsgKind::Warning);
 }

@@ -1,6 +1,6 @@
 # Shell functions for running Nimbra as a user would, shared by scripts/run and bench/run:
 # the embedded default (the reference service and two exits on loopback), a virtual
-# display with a notification area, and the few clicks that confirm an exit.
+# display with a notification area, and the key press that confirms an exit.
 # Source it from bash; the caller adds the PIDs in session_pids to its own clean-up.
 
 session_pids=()
@@ -56,16 +56,14 @@ session_start_display() {
   return 1
 }
 
-# session_window TITLE: "X Y WIDTH HEIGHT" of the shown top-level window with exactly that
-# title; fails when there is none. Without a window manager the windows are the root's
-# children, shown or not.
+# session_window TITLE: the id of the shown top-level window with exactly that title; fails
+# when there is none. Without a window manager the windows are the root's children, shown or
+# not.
 session_window() {
-  local id info
+  local id
   for id in $(xwininfo -root -children 2>/dev/null | awk -v title="\"$1\":" 'index($0, title) { print $1 }'); do
-    info=$(xwininfo -id "$id" 2>/dev/null) || continue
-    grep -q 'Map State: IsViewable' <<<"$info" || continue
-    awk '/Absolute upper-left X:/ { x = $NF } /Absolute upper-left Y:/ { y = $NF }
-         /Width:/ { w = $NF } /Height:/ { h = $NF } END { print x, y, w, h }' <<<"$info"
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' || continue
+    echo "$id"
     return 0
   done
   return 1
@@ -78,13 +76,12 @@ session_wait_window() {
   return 1
 }
 
-# session_confirm_exit SECONDS: waits for the IP selection dialog and presses its OK
-# button; the first exit is selected when the dialog opens.
+# session_confirm_exit SECONDS: waits for the IP selection dialog and presses Return in it,
+# which confirms the exit selected when it opens (OK has the focus and is the default).
 session_confirm_exit() {
-  local geometry
-  geometry=$(session_wait_window "Select IP" "$1") || return 1
-  read -r x y _ _ <<<"$geometry"
-  xdotool mousemove $((x + 231)) $((y + 268)) click 1
+  local id
+  id=$(session_wait_window "Select IP" "$1") || return 1
+  xdotool windowfocus --sync "$id" && xdotool key Return
 }
 
 # session_wait_report FILE TEXT SECONDS: waits until the log file holds TEXT.

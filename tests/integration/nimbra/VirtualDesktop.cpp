@@ -116,6 +116,15 @@ void VirtualDesktop::click(int x, int y, int button) const
     run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", std::to_string(button)});
 }
 
+void VirtualDesktop::pressKeys(const Window& window, const std::vector<std::string>& keys) const
+{
+    run({"xdotool", "windowfocus", "--sync", window.id});
+    // A command of its own, so the keys name no window and all go through the test extension.
+    std::vector<std::string> argv = {"xdotool", "key"};
+    argv.insert(argv.end(), keys.begin(), keys.end());
+    run(argv);
+}
+
 bool VirtualDesktop::chooseTrayMenuItem(int index, int itemCount) const
 {
     // The notification area holds the one icon, which fills it.

@@ -8,9 +8,9 @@
 #include <vector>
 
 // A display of the test's own (Xvfb) with a notification area (trayer) at its bottom
-// right, and the user's hand on it: windows found by title, clicks sent with xdotool
-// (clicks only: a key whose window goes at the press may be left held down). There is no window manager, so
-// every top-level window sits where its program put it and the root's children are the windows the user sees.
+// right, and the user's hand on it: windows found by title, clicks and keys sent with
+// xdotool. There is no window manager, so every top-level window sits where its program put
+// it and the root's children are the windows the user sees.
 class VirtualDesktop
 {
 public:
@@ -39,6 +39,10 @@ public:
     bool waitUntilGone(const std::string& title, double seconds) const;
 
     void click(int x, int y, int button = 1) const;
+    // Gives `window` the keyboard focus and presses `keys` in turn (xdotool's names:
+    // "Return", "shift+Tab", "alt+r"). The keys come from the X server's test extension, so
+    // a window that goes at a key's press leaves no key held down.
+    void pressKeys(const Window& window, const std::vector<std::string>& keys) const;
     // Opens the tray icon's menu with a right click and clicks its item `index` (from 0,
     // counting only the items shown).
     bool chooseTrayMenuItem(int index, int itemCount) const;

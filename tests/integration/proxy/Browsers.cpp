@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iostream>
 #include <optional>
 
@@ -80,7 +81,7 @@ std::string chromiumSees(const IpPage& page, const std::string& desktop)
         at == std::string::npos
             ? "(no page)"
             : dom.substr(at + marker.size(), dom.find('<', at + marker.size()) - at - marker.size());
-    std::cout << "chromium (" << desktop << ") saw " << seen << " in " << since(start) << std::endl;
+    std::cout << "chromium (" + desktop + ") saw " + seen + " in " + since(start) + "\n" << std::flush;
     return seen;
 }
 
@@ -110,11 +111,34 @@ void firefoxOpens(const std::string& url, const std::string& screenshot)
 std::string firefoxSees(const IpPage& page, const std::string& screenshot)
 {
     const auto start = Clock::now();
-    const std::size_t before = page.visitors().size();
+    // Only Firefox's own visits count: Chromium may visit the page at the same time.
+    const std::size_t before = page.visitors("Firefox/").size();
     firefoxOpens(page.url(), screenshot);
-    const std::vector<std::string> visitors = page.visitors();
+    const std::vector<std::string> visitors = page.visitors("Firefox/");
     const std::string seen = visitors.size() > before ? visitors.back() : "(no visit)";
-    std::cout << "firefox-esr saw " << seen << " in " << since(start) << std::endl;
+    std::cout << "firefox-esr saw " + seen + " in " + since(start) + "\n" << std::flush;
+    return seen;
+}
+
+std::vector<std::pair<std::string, std::string>>
+seenTogether(const IpPage& page, const std::vector<std::string>& chromiumDesktops,
+             const std::string& firefoxScreenshot)
+{
+    std::vector<std::pair<std::string, std::future<std::string>>> running;
+    for (const std::string& desktop : chromiumDesktops) {
+        running.emplace_back("chromium (" + desktop + ")", std::async(std::launch::async, [&page, desktop] {
+                                 return chromiumSees(page, desktop);
+                             }));
+    }
+    if (!firefoxScreenshot.empty()) {
+        running.emplace_back("firefox-esr", std::async(std::launch::async, [&page, firefoxScreenshot] {
+                                 return firefoxSees(page, firefoxScreenshot);
+                             }));
+    }
+    std::vector<std::pair<std::string, std::string>> seen;
+    for (auto& [name, address] : running) {
+        seen.emplace_back(name, address.get());
+    }
     return seen;
 }
 

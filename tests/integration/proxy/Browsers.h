@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace browsers {
@@ -42,6 +43,14 @@ std::string chromiumDom(const Chromium& chromium, const std::string& url);
 
 // The address the page showed headless Chromium, started in the desktop session given.
 std::string chromiumSees(const IpPage& page, const std::string& desktop);
+
+// What the page showed each browser, all started at once so that the checks take as long
+// as the slowest of them: headless Chromium in each desktop session named, then Firefox ESR
+// unless `firefoxScreenshot` is empty. Pairs of the browser's name ("chromium (KDE)",
+// "firefox-esr") and the address it saw.
+std::vector<std::pair<std::string, std::string>>
+seenTogether(const IpPage& page, const std::vector<std::string>& chromiumDesktops,
+             const std::string& firefoxScreenshot = {});
 
 // Chromium's user-data folder in the user's home ($XDG_CONFIG_HOME/chromium), the one the
 // program looks after; made by a first run when it lacks "Local State", so that it holds the

@@ -51,6 +51,18 @@ std::string queryValue(const std::string& target, const std::string& name)
     return value;
 }
 
+// The value of the header `name` in the request head `request`; empty when it is missing.
+std::string headerValue(const std::string& request, const std::string& name)
+{
+    const std::string wanted = "\r\n" + name + ": ";
+    const std::size_t at = request.find(wanted);
+    if (at == std::string::npos) {
+        return "";
+    }
+    const std::size_t from = at + wanted.size();
+    return request.substr(from, request.find("\r\n", from) - from);
+}
+
 // A number of up to five digits, as ports and load numbers are written; -1 for anything else.
 int smallNumber(const std::string& text)
 {
@@ -135,10 +147,16 @@ IpPage::~IpPage()
     m_thread.join();
 }
 
-std::vector<std::string> IpPage::visitors() const
+std::vector<std::string> IpPage::visitors(const std::string& agent) const
 {
     const std::lock_guard lock(m_mutex);
-    return m_visitors;
+    std::vector<std::string> addresses;
+    for (const Visitor& visitor : m_visitors) {
+        if (visitor.agent.find(agent) != std::string::npos) {
+            addresses.push_back(visitor.address);
+        }
+    }
+    return addresses;
 }
 
 std::string IpPage::webRtcUrl(const std::string& host, std::uint16_t stunPort) const
@@ -223,7 +241,7 @@ asio::awaitable<void> IpPage::answer(tcp::socket socket)
         // Browsers ask for a page icon too; only the page counts.
         if (path == "/ip") {
             const std::lock_guard lock(m_mutex);
-            m_visitors.push_back(visitor);
+            m_visitors.push_back({visitor, headerValue(request, "User-Agent")});
         }
         answer =
             response("200 OK", "text/html", "<html><body><p id=\"ip\">" + visitor + "</p></body></html>\n");

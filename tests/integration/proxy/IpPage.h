@@ -31,8 +31,9 @@ public:
 
     std::uint16_t port() const { return m_port; }
     std::string url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/ip"; }
-    // The addresses the requests came from, in order.
-    std::vector<std::string> visitors() const;
+    // The addresses the requests came from, in order; with `agent`, only those of requests
+    // whose User-Agent holds it, so browsers that visit at the same time are told apart.
+    std::vector<std::string> visitors(const std::string& agent = {}) const;
 
     // The WebRTC page at `host` (a name or an address that leads to 127.0.0.1), using the
     // STUN server at 127.0.0.1:stunPort.
@@ -55,7 +56,12 @@ private:
     std::uint16_t m_port;
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_reportArrived;
-    std::vector<std::string> m_visitors;
+    struct Visitor
+    {
+        std::string address;
+        std::string agent;
+    };
+    std::vector<Visitor> m_visitors;
     int m_webRtcLoads = 0;
     std::map<int, std::string> m_reports;
     std::thread m_thread;

@@ -12,7 +12,6 @@ namespace platform {
 namespace {
 
 constexpr DWORD kConnectMs = 60 * 1000;
-constexpr DWORD kSilentMs = 30 * 1000;
 // An answer is taken from the server itself, not from the cache, and not written to it:
 // the service's answers differ from one call to the next.
 constexpr DWORD kFreshFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
@@ -198,6 +197,7 @@ bool setTimeout(HINTERNET handle, DWORD option, DWORD ms)
 
 std::unique_ptr<HttpSession> WinInetHttp::open(const std::string& agent)
 {
+    const DWORD silentMs = silenceLimitMs();
     const DWORD access = namesOwnProxy(ownProxy()) ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PRECONFIG;
     InternetHandle session = owned(InternetOpenA(textOrNull(agent), access, nullptr, nullptr, 0));
     if (!session) {
@@ -206,8 +206,8 @@ std::unique_ptr<HttpSession> WinInetHttp::open(const std::string& agent)
     // Handles made under the session take its time-outs. Without them a silent server
     // could hold a call (and the thread that makes it) for ever.
     if (!setTimeout(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, kConnectMs) ||
-        !setTimeout(session.get(), INTERNET_OPTION_SEND_TIMEOUT, kSilentMs) ||
-        !setTimeout(session.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, kSilentMs)) {
+        !setTimeout(session.get(), INTERNET_OPTION_SEND_TIMEOUT, silentMs) ||
+        !setTimeout(session.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, silentMs)) {
         return nullptr;
     }
     return std::make_unique<WinInetSession>(std::move(session));
@@ -223,6 +223,20 @@ std::string WinInetHttp::ownProxy()
 {
     const std::lock_guard lock(m_mutex);
     return m_ownProxy;
+}
+
+void WinInetHttp::setSilenceLimit(std::chrono::milliseconds limit)
+{
+    const std::lock_guard lock(m_mutex);
+    m_silenceLimit = limit;
+}
+
+unsigned long WinInetHttp::silenceLimitMs()
+{
+    const std::lock_guard lock(m_mutex);
+    // WinINet takes whole milliseconds, at least one.
+    return static_cast<DWORD>(
+        std::clamp<std::chrono::milliseconds::rep>(m_silenceLimit.count(), 1, MAXDWORD));
 }
 
 } // namespace platform

@@ -135,10 +135,24 @@ private:
     InternetHandle m_handle;
 };
 
+bool setTimeout(HINTERNET handle, DWORD option, DWORD ms)
+{
+    return InternetSetOptionA(handle, option, &ms, sizeof ms);
+}
+
+// How long a send or a receive on `handle` and the handles made under it may wait.
+bool limitSilence(HINTERNET handle, DWORD ms)
+{
+    return setTimeout(handle, INTERNET_OPTION_SEND_TIMEOUT, ms) &&
+           setTimeout(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, ms);
+}
+
 class WinInetSession : public HttpSession
 {
 public:
-    explicit WinInetSession(InternetHandle handle) : m_handle(std::move(handle)) {}
+    WinInetSession(InternetHandle handle, DWORD silentMs) : m_handle(std::move(handle)), m_silentMs(silentMs)
+    {
+    }
 
     std::unique_ptr<HttpBody> openUrl(const std::string& url) override
     {
@@ -159,7 +173,8 @@ public:
         InternetHandle connection =
             owned(InternetConnectA(m_handle.get(), host.c_str(), static_cast<INTERNET_PORT>(port),
                                    textOrNull(userName), textOrNull(password), INTERNET_SERVICE_HTTP, 0, 0));
-        if (!connection) {
+        // Set again on the connection: wine's connections do not take the session's.
+        if (!connection || !limitSilence(connection.get(), m_silentMs)) {
             return nullptr;
         }
         return std::make_unique<WinInetConnection>(m_handle, std::move(connection));
@@ -167,6 +182,7 @@ public:
 
 private:
     InternetHandle m_handle;
+    DWORD m_silentMs;
 };
 
 // Whether the system's proxy settings (the default ones or a dial-up connection's) name
@@ -188,11 +204,6 @@ bool namesOwnProxy(const std::string& ownProxy)
     return false;
 }
 
-bool setTimeout(HINTERNET handle, DWORD option, DWORD ms)
-{
-    return InternetSetOptionA(handle, option, &ms, sizeof ms);
-}
-
 } // namespace
 
 std::unique_ptr<HttpSession> WinInetHttp::open(const std::string& agent)
@@ -206,11 +217,10 @@ std::unique_ptr<HttpSession> WinInetHttp::open(const std::string& agent)
     // Handles made under the session take its time-outs. Without them a silent server
     // could hold a call (and the thread that makes it) for ever.
     if (!setTimeout(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, kConnectMs) ||
-        !setTimeout(session.get(), INTERNET_OPTION_SEND_TIMEOUT, silentMs) ||
-        !setTimeout(session.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, silentMs)) {
+        !limitSilence(session.get(), silentMs)) {
         return nullptr;
     }
-    return std::make_unique<WinInetSession>(std::move(session));
+    return std::make_unique<WinInetSession>(std::move(session), silentMs);
 }
 
 void WinInetHttp::setOwnProxy(const std::string& address)

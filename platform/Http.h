@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,7 +12,10 @@ namespace platform {
 // desktop's proxy configuration, under which a whole URL is opened, or a connection to a
 // host made and a request sent on it; bodies read in blocks. Each object closes its handle
 // when it goes. A server that does not answer cannot hold a call up for ever: connecting
-// gives up after 60 s, and a transfer after 30 s without a byte.
+// gives up after 60 s, and a transfer after its silence limit without a byte.
+
+// How long a transfer may go without a byte unless the program says otherwise.
+inline constexpr std::chrono::milliseconds kHttpSilenceLimit = std::chrono::seconds(30);
 
 // A response body.
 class HttpBody
@@ -75,6 +79,9 @@ public:
     // Warden's state, also when a run that ended unexpectedly left the desktop pointing at
     // a Warden that is gone.
     virtual void setOwnProxy(const std::string& address) = 0;
+    // How long a transfer of the sessions opened after this may go without a byte, in
+    // either direction, before it is given up; kHttpSilenceLimit until set.
+    virtual void setSilenceLimit(std::chrono::milliseconds limit) = 0;
 };
 
 } // namespace platform

@@ -4,10 +4,10 @@
 
 namespace warden {
 
-std::chrono::seconds Backoff::next()
+std::chrono::milliseconds Backoff::next()
 {
     const auto pause = m_next;
-    m_next = std::min(m_next * 2, kLongest);
+    m_next = std::min(m_next * 2, m_longest);
     return pause;
 }
 

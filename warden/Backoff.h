@@ -1,7 +1,8 @@
 #pragma once
 
-// Pauses between verification attempts: 1, 2, 4 ... seconds, doubling up to 30, so a
-// dead exit is not hammered and a returning one is noticed within half a minute.
+// Pauses between verification attempts: the first, doubling up to the longest (1, 2, 4 ...
+// seconds up to 30 as Warden ships), so a dead exit is not hammered and a returning one is
+// noticed within the longest pause.
 
 #include <chrono>
 
@@ -10,14 +11,18 @@ namespace warden {
 class Backoff
 {
 public:
-    static constexpr std::chrono::seconds kFirst{1};
-    static constexpr std::chrono::seconds kLongest{30};
+    Backoff(std::chrono::milliseconds first, std::chrono::milliseconds longest)
+        : m_first(first), m_longest(longest), m_next(first)
+    {
+    }
 
-    std::chrono::seconds next();
-    void reset() { m_next = kFirst; }
+    std::chrono::milliseconds next();
+    void reset() { m_next = m_first; }
 
 private:
-    std::chrono::seconds m_next = kFirst;
+    std::chrono::milliseconds m_first;
+    std::chrono::milliseconds m_longest;
+    std::chrono::milliseconds m_next;
 };
 
 } // namespace warden

@@ -7,9 +7,23 @@
 
 namespace warden {
 
-ExitMonitor::ExitMonitor(asio::any_io_executor executor, const ExitDialer& dialer, StatusLine& status)
+namespace {
+
+// "in 4 s": the shipped pauses are whole seconds; shorter ones are said in milliseconds.
+std::string pauseText(std::chrono::milliseconds pause)
+{
+    if (pause % std::chrono::seconds(1) == std::chrono::milliseconds(0))
+        return "in " + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(pause).count()) + " s";
+    return "in " + std::to_string(pause.count()) + " ms";
+}
+
+} // namespace
+
+ExitMonitor::ExitMonitor(asio::any_io_executor executor, const ExitDialer& dialer, StatusLine& status,
+                         Backoff backoff)
     : m_dialer(dialer), m_status(status),
-      m_spares(executor, dialer, [this](ExitFailure failure) { exitFailed(failure); }), m_whileReady(executor)
+      m_spares(executor, dialer, [this](ExitFailure failure) { exitFailed(failure); }), m_backoff(backoff),
+      m_whileReady(executor)
 {
 }
 
@@ -20,7 +34,7 @@ asio::awaitable<void> ExitMonitor::run()
     for (;;) {
         if (!first) {
             const auto wait = m_backoff.next();
-            m_status.report(status::kRetrying, "in " + std::to_string(wait.count()) + " s");
+            m_status.report(status::kRetrying, pauseText(wait));
             pause.expires_after(wait);
             co_await pause.async_wait(asio::use_awaitable);
         }

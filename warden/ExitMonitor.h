@@ -23,7 +23,8 @@ class ExitMonitor
 public:
     static constexpr int kFailuresBeforeAlarm = 5;
 
-    ExitMonitor(asio::any_io_executor executor, const ExitDialer& dialer, StatusLine& status);
+    ExitMonitor(asio::any_io_executor executor, const ExitDialer& dialer, StatusLine& status,
+                Backoff backoff);
 
     // Runs for as long as the program does.
     asio::awaitable<void> run();

@@ -37,8 +37,9 @@ std::optional<tcp::acceptor> Listener::listenOnLoopback(const asio::any_io_execu
     return acceptor;
 }
 
-Listener::Listener(tcp::acceptor acceptor, ExitRoute& route, BurstMover& mover)
-    : m_acceptor(std::move(acceptor)), m_route(route), m_mover(mover)
+Listener::Listener(tcp::acceptor acceptor, ExitRoute& route, BurstMover& mover,
+                   std::chrono::milliseconds handshakeLimit)
+    : m_acceptor(std::move(acceptor)), m_route(route), m_mover(mover), m_handshakeLimit(handshakeLimit)
 {
 }
 
@@ -67,7 +68,7 @@ asio::awaitable<void> Listener::run()
             continue;
         ++m_clients;
         asio::co_spawn(m_acceptor.get_executor(),
-                       serveClient(std::move(client), m_route, m_mover, kHandshakeLimit),
+                       serveClient(std::move(client), m_route, m_mover, m_handshakeLimit),
                        [this](const std::exception_ptr&) { --m_clients; });
     }
 }

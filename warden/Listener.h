@@ -20,7 +20,6 @@ class Listener
 {
 public:
     static constexpr std::size_t kMaxClients = 4096;
-    static constexpr std::chrono::seconds kHandshakeLimit{10};
     // Pause after a failed accept: when descriptors have run out, the pending connection
     // stays readable and retrying at once would spin.
     static constexpr std::chrono::milliseconds kAcceptPause{100};
@@ -29,7 +28,9 @@ public:
     static std::optional<asio::ip::tcp::acceptor> listenOnLoopback(const asio::any_io_executor& executor,
                                                                    std::uint16_t port);
 
-    Listener(asio::ip::tcp::acceptor acceptor, ExitRoute& route, BurstMover& mover);
+    // Each client has `handshakeLimit` for its greeting and request.
+    Listener(asio::ip::tcp::acceptor acceptor, ExitRoute& route, BurstMover& mover,
+             std::chrono::milliseconds handshakeLimit);
 
     asio::awaitable<void> run();
 
@@ -37,6 +38,7 @@ private:
     asio::ip::tcp::acceptor m_acceptor;
     ExitRoute& m_route;
     BurstMover& m_mover;
+    std::chrono::milliseconds m_handshakeLimit;
     std::size_t m_clients = 0;
 };
 

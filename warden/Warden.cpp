@@ -9,11 +9,12 @@
 namespace warden {
 
 Warden::Warden(const Options& options, StatusLine& status)
-    : m_localPort(options.localPort), m_status(status),
+    : m_localPort(options.localPort), m_status(status), m_handshakeLimit(options.timing.clientHandshake),
       m_dialer(m_io.get_executor(),
                ExitSettings{options.exitHost, options.exitPort, {options.user, options.key}}),
-      m_monitor(m_io.get_executor(), m_dialer, status), m_route(m_monitor, m_dialer, status),
-      m_mover(makeBurstMover())
+      m_monitor(m_io.get_executor(), m_dialer, status,
+                Backoff(options.timing.firstRetry, options.timing.longestRetry)),
+      m_route(m_monitor, m_dialer, status), m_mover(makeBurstMover())
 {
 }
 
@@ -32,7 +33,7 @@ bool Warden::start()
         m_status.report(status::kBindFailed);
         return false;
     }
-    auto listener = std::make_shared<Listener>(std::move(*acceptor), m_route, *m_mover);
+    auto listener = std::make_shared<Listener>(std::move(*acceptor), m_route, *m_mover, m_handshakeLimit);
     asio::co_spawn(
         m_io, [listener]() { return listener->run(); }, asio::detached);
     asio::co_spawn(m_io, m_monitor.run(), asio::detached);

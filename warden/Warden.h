@@ -46,6 +46,7 @@ private:
     Context m_io;
     std::uint16_t m_localPort;
     StatusLine& m_status;
+    std::chrono::milliseconds m_handshakeLimit;
     ExitDialer m_dialer;
     ExitMonitor m_monitor;
     ExitRoute m_route;

@@ -5,6 +5,7 @@
 #include <proxy.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace platform {
@@ -12,7 +13,6 @@ namespace platform {
 namespace {
 
 constexpr long kConnectSeconds = 60;
-constexpr long kSilentSeconds = 30;
 // Received body held at most before the transfer waits for the reader.
 constexpr std::size_t kHeldBody = 64 * 1024;
 
@@ -35,12 +35,13 @@ bool sameAddress(const std::string& a, const std::string& b)
     return !portA.empty() && !portB.empty() && number(portA) == number(portB);
 }
 
-// What every transfer of a session carries: its user-agent text, and the program's own
-// proxy, never to be used.
+// What every transfer of a session carries: its user-agent text, the program's own
+// proxy, never to be used, and how long it may go without a byte.
 struct SessionSettings
 {
     std::string agent;
     std::string ownProxy;
+    std::chrono::milliseconds silenceLimit;
 };
 
 // The proxy the desktop names for `url`.
@@ -65,7 +66,7 @@ class CurlTransfer : public HttpRequest
 {
 public:
     CurlTransfer(const std::string& url, const SessionSettings& settings)
-        : m_easy(curl_easy_init()), m_multi(curl_multi_init())
+        : m_easy(curl_easy_init()), m_multi(curl_multi_init()), m_silenceLimit(settings.silenceLimit)
     {
         curl_easy_setopt(m_easy, CURLOPT_URL, url.c_str());
         if (!settings.agent.empty()) {
@@ -77,8 +78,10 @@ public:
         curl_easy_setopt(m_easy, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(m_easy, CURLOPT_MAXREDIRS, 10L);
         curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
-        curl_easy_setopt(m_easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(m_easy, CURLOPT_LOW_SPEED_TIME, kSilentSeconds);
+        // libcurl's own low-speed limit counts whole seconds only.
+        curl_easy_setopt(m_easy, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(m_easy, CURLOPT_XFERINFOFUNCTION, &CurlTransfer::onProgress);
+        curl_easy_setopt(m_easy, CURLOPT_XFERINFODATA, this);
         curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(m_easy, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
         curl_easy_setopt(m_easy, CURLOPT_HEADERDATA, this);
@@ -104,6 +107,7 @@ public:
         curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, m_headers);
         curl_multi_add_handle(m_multi, m_easy);
         m_started = true;
+        m_lastByte = Clock::now();
         while (!m_headersDone && step()) {
         }
         return m_headersDone;
@@ -157,6 +161,7 @@ public:
 
     std::size_t read(char* buffer, std::size_t size) override
     {
+        m_lastByte = Clock::now();
         while (held() < size && step()) {
         }
         const std::size_t n = std::min(size, held());
@@ -181,6 +186,7 @@ private:
         }
         if (m_paused && held() < kHeldBody) {
             m_paused = false;
+            m_lastByte = Clock::now();
             curl_easy_pause(m_easy, CURLPAUSE_CONT);
         }
         int running = 0;
@@ -195,9 +201,28 @@ private:
         return true;
     }
 
+    // Silence counts once the connection is made (connecting has its own limit), and only
+    // while a caller waits for the transfer: not while it is paused for the reader, nor
+    // between two calls. A non-zero answer ends the transfer as failed.
+    static int onProgress(void* self, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent)
+    {
+        auto* transfer = static_cast<CurlTransfer*>(self);
+        const Clock::time_point now = Clock::now();
+        const curl_off_t moved = received + sent + transfer->m_headerBytes;
+        curl_off_t connected = 0;
+        curl_easy_getinfo(transfer->m_easy, CURLINFO_PRETRANSFER_TIME_T, &connected);
+        if (moved != transfer->m_moved || transfer->m_paused || connected == 0) {
+            transfer->m_moved = moved;
+            transfer->m_lastByte = now;
+            return 0;
+        }
+        return now - transfer->m_lastByte >= transfer->m_silenceLimit ? 1 : 0;
+    }
+
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self)
     {
         auto* transfer = static_cast<CurlTransfer*>(self);
+        transfer->m_headerBytes += static_cast<curl_off_t>(size * count);
         const std::string line(data, size * count);
         if (line == "\r\n" || line == "\n") {
             long status = 0;
@@ -227,8 +252,15 @@ private:
         return size * count;
     }
 
+    using Clock = std::chrono::steady_clock;
+
     CURL* m_easy;
     CURLM* m_multi;
+    std::chrono::milliseconds m_silenceLimit;
+    // Bytes moved so far (headers and body, both ways) and when the count last changed.
+    curl_off_t m_headerBytes = 0;
+    curl_off_t m_moved = 0;
+    Clock::time_point m_lastByte;
     curl_slist* m_headers = nullptr;
     std::vector<std::string> m_responseHeaders;
     // Received body not yet read, from m_taken on.
@@ -355,13 +387,19 @@ CurlHttp::CurlHttp()
 std::unique_ptr<HttpSession> CurlHttp::open(const std::string& agent)
 {
     const std::lock_guard lock(m_mutex);
-    return std::make_unique<CurlSession>(SessionSettings{agent, m_ownProxy});
+    return std::make_unique<CurlSession>(SessionSettings{agent, m_ownProxy, m_silenceLimit});
 }
 
 void CurlHttp::setOwnProxy(const std::string& address)
 {
     const std::lock_guard lock(m_mutex);
     m_ownProxy = address;
+}
+
+void CurlHttp::setSilenceLimit(std::chrono::milliseconds limit)
+{
+    const std::lock_guard lock(m_mutex);
+    m_silenceLimit = limit;
 }
 
 } // namespace platform

@@ -17,11 +17,13 @@ public:
     CurlHttp();
     std::unique_ptr<HttpSession> open(const std::string& agent) override;
     void setOwnProxy(const std::string& address) override;
+    void setSilenceLimit(std::chrono::milliseconds limit) override;
 
 private:
     // Sessions are opened on worker threads.
     std::mutex m_mutex;
     std::string m_ownProxy;
+    std::chrono::milliseconds m_silenceLimit = kHttpSilenceLimit;
 };
 
 // libproxy's answer for an address as libcurl takes it: "" for a direct connection (also

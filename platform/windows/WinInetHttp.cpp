@@ -12,7 +12,6 @@ namespace platform {
 namespace {
 
 constexpr DWORD kConnectMs = 60 * 1000;
-constexpr DWORD kSilentMs = 30 * 1000;
 // An answer is taken from the server itself, not from the cache, and not written to it:
 // the service's answers differ from one call to the next.
 constexpr DWORD kFreshFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
@@ -136,10 +135,24 @@ private:
     InternetHandle m_handle;
 };
 
+bool setTimeout(HINTERNET handle, DWORD option, DWORD ms)
+{
+    return InternetSetOptionA(handle, option, &ms, sizeof ms);
+}
+
+// How long a send or a receive on `handle` and the handles made under it may wait.
+bool limitSilence(HINTERNET handle, DWORD ms)
+{
+    return setTimeout(handle, INTERNET_OPTION_SEND_TIMEOUT, ms) &&
+           setTimeout(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, ms);
+}
+
 class WinInetSession : public HttpSession
 {
 public:
-    explicit WinInetSession(InternetHandle handle) : m_handle(std::move(handle)) {}
+    WinInetSession(InternetHandle handle, DWORD silentMs) : m_handle(std::move(handle)), m_silentMs(silentMs)
+    {
+    }
 
     std::unique_ptr<HttpBody> openUrl(const std::string& url) override
     {
@@ -160,7 +173,8 @@ public:
         InternetHandle connection =
             owned(InternetConnectA(m_handle.get(), host.c_str(), static_cast<INTERNET_PORT>(port),
                                    textOrNull(userName), textOrNull(password), INTERNET_SERVICE_HTTP, 0, 0));
-        if (!connection) {
+        // Set again on the connection: wine's connections do not take the session's.
+        if (!connection || !limitSilence(connection.get(), m_silentMs)) {
             return nullptr;
         }
         return std::make_unique<WinInetConnection>(m_handle, std::move(connection));
@@ -168,6 +182,7 @@ public:
 
 private:
     InternetHandle m_handle;
+    DWORD m_silentMs;
 };
 
 // Whether the system's proxy settings (the default ones or a dial-up connection's) name
@@ -189,15 +204,11 @@ bool namesOwnProxy(const std::string& ownProxy)
     return false;
 }
 
-bool setTimeout(HINTERNET handle, DWORD option, DWORD ms)
-{
-    return InternetSetOptionA(handle, option, &ms, sizeof ms);
-}
-
 } // namespace
 
 std::unique_ptr<HttpSession> WinInetHttp::open(const std::string& agent)
 {
+    const DWORD silentMs = silenceLimitMs();
     const DWORD access = namesOwnProxy(ownProxy()) ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PRECONFIG;
     InternetHandle session = owned(InternetOpenA(textOrNull(agent), access, nullptr, nullptr, 0));
     if (!session) {
@@ -206,11 +217,10 @@ std::unique_ptr<HttpSession> WinInetHttp::open(const std::string& agent)
     // Handles made under the session take its time-outs. Without them a silent server
     // could hold a call (and the thread that makes it) for ever.
     if (!setTimeout(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, kConnectMs) ||
-        !setTimeout(session.get(), INTERNET_OPTION_SEND_TIMEOUT, kSilentMs) ||
-        !setTimeout(session.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, kSilentMs)) {
+        !limitSilence(session.get(), silentMs)) {
         return nullptr;
     }
-    return std::make_unique<WinInetSession>(std::move(session));
+    return std::make_unique<WinInetSession>(std::move(session), silentMs);
 }
 
 void WinInetHttp::setOwnProxy(const std::string& address)
@@ -223,6 +233,20 @@ std::string WinInetHttp::ownProxy()
 {
     const std::lock_guard lock(m_mutex);
     return m_ownProxy;
+}
+
+void WinInetHttp::setSilenceLimit(std::chrono::milliseconds limit)
+{
+    const std::lock_guard lock(m_mutex);
+    m_silenceLimit = limit;
+}
+
+unsigned long WinInetHttp::silenceLimitMs()
+{
+    const std::lock_guard lock(m_mutex);
+    // WinINet takes whole milliseconds, at least one.
+    return static_cast<DWORD>(
+        std::clamp<std::chrono::milliseconds::rep>(m_silenceLimit.count(), 1, MAXDWORD));
 }
 
 } // namespace platform

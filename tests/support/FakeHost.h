@@ -177,6 +177,7 @@ public:
     std::unique_ptr<platform::HttpSession> open(const std::string& agent) override;
     std::string ownProxy;
     void setOwnProxy(const std::string& address) override { ownProxy = address; }
+    void setSilenceLimit(std::chrono::milliseconds) override {}
 };
 
 // Browsers the test says are installed, and the user-data folders of those it says run.

@@ -184,7 +184,10 @@ void TestHttpServer::answer(int client)
         }
     } else if (kind == "bigheader") {
         sendAll(client, "HTTP/1.0 200 OK\r\nX-Big: " + std::string(1 << 20, 'x') + "\r\n\r\nbody");
-    } else if (kind == "silent") {
+    } else if (kind == "silent" || kind == "stalled") {
+        if (kind == "stalled") {
+            sendAll(client, headFor("200 OK", std::to_string(number(1))) + pattern(0, number(2)));
+        }
         pollfd closed{client, POLLIN, 0};
         while (!m_stopping && ::poll(&closed, 1, 100) == 0) {
         }

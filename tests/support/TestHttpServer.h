@@ -20,6 +20,7 @@
 //   /endless          bytes without end and without a length
 //   /bigheader        a header line of 1 MiB
 //   /silent           nothing at all, the connection held open
+//   /stalled/N/M      Content-Length N, M bytes, then nothing, the connection held open
 // and any path registered with serve() with its body (Content-Length given).
 // Every request's head (request line and headers) is kept, in order.
 class TestHttpServer

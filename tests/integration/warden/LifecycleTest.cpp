@@ -67,13 +67,15 @@ TEST(Lifecycle, AnExitNameIsResolvedFirst)
 
 TEST(Lifecycle, AnAbsentExitIsRetriedReportedOnceAndFiveFailuresRaiseTheAlarm)
 {
-    WardenProcess warden(freeLoopbackPort());
-    ASSERT_TRUE(warden.waitFor(171001, seconds(40))); // after pauses of 1, 2, 4 and 8 s
+    WardenProcess warden(freeLoopbackPort(), kKey, "127.0.0.1", kQuickRetries);
+    ASSERT_TRUE(warden.waitFor(171001)); // after pauses of 50, 100, 200 and 400 ms
     std::vector<int> expected{160032, 160034};
     for (int i = 0; i < 4; ++i)
         expected.insert(expected.end(), {160199, 160032});
     expected.push_back(171001);
     EXPECT_EQ(warden.codes(), expected);
+    // Each retry says its pause.
+    EXPECT_EQ(warden.lines()[2], "160199 retrying in 50 ms");
 }
 
 // An exit that answers the greeting with an HTTP error, on its own thread.

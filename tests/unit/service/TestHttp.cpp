@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -204,11 +205,20 @@ TEST_F(HttpFetch, AbortEndsInAnErrorAndDestructionInSilenceBothLeavingNoFile)
     EXPECT_TRUE(m_gui.handleUntil([&] { return !std::filesystem::exists(m_dir.file("second.bin")); }));
 }
 
-TEST_F(HttpFetch, ASilentServerIsGivenUpOnAfterHalfAMinute)
+TEST_F(HttpFetch, ATransferSilentForItsLimitIsGivenUpOnAndOneThatKeepsSendingIsNot)
 {
+    http().setSilenceLimit(std::chrono::milliseconds(400));
     std::string text;
     EXPECT_FALSE(HttpGetText(http(), m_server.url("/silent"), text));
     EXPECT_EQ(fetch("/silent").errors, 1);
+    // Silent after the first bytes: the wait counts from the last byte.
+    const Download& stalled = fetch("/stalled/3000/2000");
+    EXPECT_EQ(stalled.errors, 1);
+    EXPECT_FALSE(stalled.progress.empty());
+    // A block every 100 ms for a second: longer than the limit in all, never silent for it.
+    EXPECT_EQ(fetch("/slow/10").done.size(), 1u);
+    EXPECT_EQ(fileContent(file()), pattern(10 * 1025));
+    http().setSilenceLimit(platform::kHttpSilenceLimit);
 }
 
 TEST(HttpUrl, SplitIntoHostAndPathAndThePortHonoured)

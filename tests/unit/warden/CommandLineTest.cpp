@@ -23,6 +23,27 @@ TEST(CommandLine, ReadsTheTrayProgramsLine)
     EXPECT_EQ(options->localPort, 9050);
     EXPECT_EQ(options->exitPort, 1080);
     EXPECT_EQ(options->exitHost, "exit.example");
+    // Nothing on the line shortens a pause or a limit.
+    EXPECT_EQ(options->timing.firstRetry, std::chrono::seconds(1));
+    EXPECT_EQ(options->timing.longestRetry, std::chrono::seconds(30));
+    EXPECT_EQ(options->timing.clientHandshake, std::chrono::seconds(10));
+}
+
+TEST(CommandLine, TimesInMillisecondsUpToAnHour)
+{
+    const auto options = parse({"-name", "u", "-key", "k", "-H", "9050", "-port", "1080", "-say", "h",
+                                "-retry", "50", "-retrymax", "3600000", "-handshake", "1"});
+    ASSERT_TRUE(options);
+    EXPECT_EQ(options->timing.firstRetry, std::chrono::milliseconds(50));
+    EXPECT_EQ(options->timing.longestRetry, std::chrono::hours(1));
+    EXPECT_EQ(options->timing.clientHandshake, std::chrono::milliseconds(1));
+    for (const std::string_view bad : {"0", "3600001", "-5", "1.5", "", "99999999999"}) {
+        EXPECT_FALSE(
+            parse({"-name", "u", "-key", "k", "-H", "9050", "-port", "1080", "-say", "h", "-retry", bad}))
+            << bad;
+    }
+    EXPECT_FALSE(parse({"-name", "u", "-key", "k", "-H", "9050", "-port", "1080", "-say", "h", "-handshake",
+                        "5", "-handshake", "5"}));
 }
 
 TEST(CommandLine, TakesFlagsInAnyOrderAndBareFlagsAreOptional)

@@ -28,10 +28,24 @@ void Microsocks::stop()
     m_process.reset();
 }
 
-WardenProcess::WardenProcess(std::uint16_t exitPort, const std::string& key, const std::string& exitHost)
+namespace {
+
+std::vector<std::string> withTiming(std::vector<std::string> commandLine,
+                                    const std::vector<std::string>& timing)
+{
+    commandLine.insert(commandLine.end(), timing.begin(), timing.end());
+    return commandLine;
+}
+
+} // namespace
+
+WardenProcess::WardenProcess(std::uint16_t exitPort, const std::string& key, const std::string& exitHost,
+                             const std::vector<std::string>& timing)
     : m_localPort(freeLoopbackPort()),
-      m_process({wardenPath(), "-name", kUser, "-key", key, "-do", "-H", std::to_string(m_localPort),
-                 "-dirudo", "-port", std::to_string(exitPort), "-say", exitHost})
+      m_process(
+          withTiming({wardenPath(), "-name", kUser, "-key", key, "-do", "-H", std::to_string(m_localPort),
+                      "-dirudo", "-port", std::to_string(exitPort), "-say", exitHost},
+                     timing))
 {
 }
 

@@ -5,6 +5,7 @@
 #include <asio.hpp>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -261,4 +262,23 @@ TEST(WinInetHttp, NothingListeningGivesNoBodyAndNoAnswer)
     char block[16];
     EXPECT_EQ(request->read(block, sizeof block), 0u);
     EXPECT_FALSE(session->connect("127.0.0.1", 70000, "", ""));
+}
+
+TEST(WinInetHttp, AServerThatNeverAnswersIsGivenUpOnAfterTheSilenceLimit)
+{
+    // Connections wait in the listener's backlog: made, and never answered. Only the
+    // request on a connection: wine's whole-URL open ignores the session's time-outs.
+    asio::io_context io;
+    asio::ip::tcp::acceptor silent(io, {asio::ip::make_address("127.0.0.1"), 0});
+    const int port = silent.local_endpoint().port();
+    WinInetHttp http;
+    http.setSilenceLimit(std::chrono::milliseconds(300));
+    const auto session = http.open("");
+    ASSERT_TRUE(session);
+    const auto connection = session->connect("127.0.0.1", port, "", "");
+    ASSERT_TRUE(connection);
+    const auto request = connection->openRequest("GET", "/", "HTTP/1.0", "", {"*/*"}, true);
+    ASSERT_TRUE(request);
+    EXPECT_FALSE(request->send("", ""));
+    EXPECT_EQ(request->status(), 0);
 }

@@ -19,6 +19,7 @@ class TfrmMain;
 }
 class QAction;
 class QMenu;
+class QSocketNotifier;
 class QTimer;
 class TrayIcon;
 
@@ -59,11 +60,13 @@ public:
     void SetProxy(bool enable, const std::string& proxyAddress, const std::string& bypassList);
 
     // MainView: the program's message box, passed over (answered 2) while the program
-    // closes; the tray status; the timers; the dialogs; the bypass memo's lines.
+    // closes; the tray status; the timers and Warden's output; the dialogs; the bypass
+    // memo's lines.
     int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
                    std::uint16_t buttons) override;
     void showStatus(const TrayStatus& status) override;
     void setTimer(MainTimer timer, bool enabled, int intervalMs) override;
+    void watchWardenOutput(std::optional<int> descriptor) override;
     void ShowUnblock(int mode) override;
     void ShowIPSelection(bool openedByHandshake) override;
     void ShowUpdate() override;
@@ -80,6 +83,7 @@ public:
     void DiruDO1Click();
     void StopDiruDO1Click();
     void timReadTimer();
+    void wardenOutputReady();
     void timResetTimer();
     void Exit1Click();
     void QueryEndSession();
@@ -143,6 +147,8 @@ private:
     std::unique_ptr<Ui::TfrmMain> m_ui;
     TrayIcon* m_tray = nullptr;
     QMenu* m_menu = nullptr;
+    // Watches Warden's output while timRead is on.
+    QSocketNotifier* m_wardenOutput = nullptr;
     bool m_centred = false;
     // The window is closing, or the session ending: nothing may wait for a person.
     bool m_closing = false;

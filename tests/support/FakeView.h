@@ -11,7 +11,8 @@
 
 // The main window as the logic sees it, without a window: message boxes are recorded and
 // answered from a script (OK when it is empty), and may run something first, as a modal
-// box lets a timer tick run; statuses, timers and unblock dialogs are recorded.
+// box lets a timer tick run; statuses, timers, the watched output and unblock dialogs are
+// recorded.
 class FakeView : public MainView
 {
 public:
@@ -36,6 +37,11 @@ public:
     std::deque<std::function<void()>> whileOpen;
     std::vector<TrayStatus> statuses;
     std::map<MainTimer, Timer> timers;
+    // The descriptor of Warden's output watched, and each call in order.
+    std::optional<int> watchedOutput;
+    std::vector<std::optional<int>> watchCalls;
+    // Runs as each watch is asked for, before it takes effect.
+    std::function<void()> onWatch;
     std::vector<int> unblocks;
     // Runs while the next unblock dialog is open, as its Reconnect would.
     std::deque<std::function<void()>> whileUnblockOpen;
@@ -66,6 +72,14 @@ public:
     {
         timers[timer] = {enabled, intervalMs};
     }
+    void watchWardenOutput(std::optional<int> descriptor) override
+    {
+        if (onWatch) {
+            onWatch();
+        }
+        watchCalls.push_back(descriptor);
+        watchedOutput = descriptor;
+    }
     void ShowUnblock(int mode) override
     {
         unblocks.push_back(mode);
@@ -85,4 +99,6 @@ public:
         const auto found = timers.find(timer);
         return found != timers.end() && found->second.enabled;
     }
+    // Whether a window would now read Warden's output as it arrives.
+    bool readsOnData() const { return watchedOutput && timerOn(MainTimer::Read); }
 };

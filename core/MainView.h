@@ -29,7 +29,7 @@ struct TrayStatus
     bool operator==(const TrayStatus&) const = default;
 };
 
-// The main window's two timers: timRead polls Warden, timReset reconnects once.
+// The main window's two timers: timRead reads Warden each second, timReset reconnects once.
 enum class MainTimer { Read, Reset };
 
 // What only a window can do, as the program's logic asks it of the main window. The
@@ -45,6 +45,10 @@ public:
                            std::uint16_t buttons) = 0;
     virtual void showStatus(const TrayStatus& status) = 0;
     virtual void setTimer(MainTimer timer, bool enabled, int intervalMs) = 0;
+    // Watches `descriptor`, Warden's output, in place of any watched before (nothing:
+    // none): while the read timer is on, the window runs WardenControl::wardenOutputReady
+    // whenever it is readable, though not again while that runs.
+    virtual void watchWardenOutput(std::optional<int> descriptor) = 0;
     // The unblock dialog (firewall advice), modal, in `mode`: 1 after a failed handshake,
     // 2 when Warden cannot reach the Internet.
     virtual void ShowUnblock(int mode) = 0;

@@ -63,12 +63,19 @@ void WardenControl::DiruDO(const std::string& host, const std::string& exitPort,
     const std::vector<std::string> arguments =
         wardenArguments(host, exitPort, exitUser, exitKey, m_settings.internalPort);
     m_commandLine = wardenCommandLine(program, arguments);
+    // A Warden still held is let go as the new one takes its place, and its descriptor
+    // with it.
+    if (m_warden) {
+        m_view.watchWardenOutput(std::nullopt);
+    }
     m_warden = m_host.processes.start(program, arguments);
     if (!m_warden) {
         throw std::runtime_error(kStartError);
     }
     ++m_wardenRuns;
     m_wardenTurnedOff = false;
+    m_outputPaused = false;
+    m_view.watchWardenOutput(m_warden->outputDescriptor());
     m_view.setTimer(MainTimer::Read, true, kPollIntervalMs);
 }
 
@@ -79,6 +86,9 @@ void WardenControl::Sweep()
     if (m_warden && m_warden->isRunning() && !m_warden->terminate()) {
         m_view.SkinMsgBox(global::kAppTitle, "Can not close Warden!", MsgKind::Error, MsgButton::Ok);
     }
+    // Unwatched before the release closes the descriptor, which the system may hand out
+    // again at once.
+    m_view.watchWardenOutput(std::nullopt);
     m_warden.reset();
     // What this Warden left half said is neither the start of the next Warden's first line
     // nor a line of its own, whose code the next Warden's first tick would carry out.
@@ -91,6 +101,28 @@ void WardenControl::timReadTimer()
     if (m_proxy.waitingForBrowsers()) {
         m_proxy.writeWaitingProfiles();
     }
+    if (m_warden && m_outputPaused) {
+        m_outputPaused = false;
+        m_view.watchWardenOutput(m_warden->outputDescriptor());
+    }
+    readWarden();
+}
+
+void WardenControl::wardenOutputReady()
+{
+    // Nothing to read from a Warden that runs: either a tick took it first, or Warden has
+    // closed its output, and a closed pipe stays readable, which would call this again
+    // without pause. The watch rests until the next tick, which reads on meanwhile.
+    if (m_warden && m_warden->isRunning() && m_warden->bytesWaiting().value_or(0) == 0) {
+        m_outputPaused = true;
+        m_view.watchWardenOutput(std::nullopt);
+        return;
+    }
+    readWarden();
+}
+
+void WardenControl::readWarden()
+{
     if (!m_warden) {
         return;
     }

@@ -11,10 +11,11 @@
 #include <string>
 #include <vector>
 
-// Hiding: starting Warden for an exit, polling its output once a second, interpreting
-// its lines, showing the state in the tray, the commands that stop and resume hiding, and
-// the reconnect after a lost connection. The main window calls these from its handlers
-// and timers; what only a window can do goes through the view.
+// Hiding: starting Warden for an exit, reading its output as it arrives (and once a
+// second, where the system cannot tell when it arrives), interpreting its lines, showing
+// the state in the tray, the commands that stop and resume hiding, and the reconnect
+// after a lost connection. The main window calls these from its handlers and timers; what
+// only a window can do goes through the view.
 class WardenControl
 {
 public:
@@ -28,7 +29,7 @@ public:
 
     static constexpr int kPollIntervalMs = 1000;
     static constexpr int kResetIntervalMs = 1000;
-    // The most taken from the pipe in one tick.
+    // The most taken from the pipe in one read.
     static constexpr std::size_t kReadSize = 255;
     static constexpr int kHidingOn = 3;
 
@@ -42,10 +43,12 @@ public:
                 const std::string& exitKey);
     // Ends Warden if it runs and releases it in any case.
     void Sweep();
-    // Reads and interprets what Warden wrote. A Warden that has ended is a lost connection
-    // while hiding is on; before it was ready, once all it wrote is read, it is a failure
-    // to start: status Off, "Error to start Warden!" in the log and a box.
+    // The one-second tick, the clock of everything hiding does in ticks: the tick's own
+    // work, then Warden's output read as readWarden does.
     void timReadTimer();
+    // Warden's output has data, or its end has closed: read at once as readWarden does,
+    // between ticks and without counting as one.
+    void wardenOutputReady();
     void timResetTimer();
     void DiruDO1Click();
     void StopDiruDO1Click();
@@ -62,6 +65,10 @@ public:
     ProxySwitch& proxySwitch() { return m_proxy; }
 
 private:
+    // Reads and interprets what Warden wrote. A Warden that has ended is a lost connection
+    // while hiding is on; before it was ready, once all it wrote is read, it is a failure
+    // to start: status Off, "Error to start Warden!" in the log and a box.
+    void readWarden();
     void lostConnection();
     void endedBeforeReady();
     void carryOut(const std::string& line);
@@ -77,6 +84,8 @@ private:
     unsigned m_wardenRuns = 0;
     // Whether a code of the current Warden has turned hiding off (and said why in a box).
     bool m_wardenTurnedOff = false;
+    // Whether its output is left unwatched until the next tick.
+    bool m_outputPaused = false;
     std::string m_commandLine;
     WardenLines m_pipe;
     std::size_t m_processedCount = 0;

@@ -21,6 +21,10 @@ public:
     virtual std::optional<std::size_t> bytesWaiting() = 0;
     // Reads up to `size` bytes of what waits, without waiting for more.
     virtual std::size_t read(char* buffer, std::size_t size) = 0;
+    // The descriptor of the pipe's reading end, for an event loop to watch: it turns
+    // readable when output waits and once the child's end has closed. Nothing where the
+    // system offers no such descriptor, and the pipe can only be polled.
+    virtual std::optional<int> outputDescriptor() const = 0;
     // Ends it at once, with no notice; false when the system refused.
     virtual bool terminate() = 0;
 };

@@ -21,7 +21,9 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPointer>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QToolButton>
 
@@ -222,6 +224,25 @@ void TfrmMain::setTimer(MainTimer timer, bool enabled, int intervalMs)
     } else {
         which->stop();
     }
+    if (timer == MainTimer::Read && m_wardenOutput) {
+        m_wardenOutput->setEnabled(enabled);
+    }
+}
+
+void TfrmMain::watchWardenOutput(std::optional<int> descriptor)
+{
+    if (m_wardenOutput) {
+        // Deleted later: this may run inside the notifier's own handler.
+        m_wardenOutput->setEnabled(false);
+        m_wardenOutput->deleteLater();
+        m_wardenOutput = nullptr;
+    }
+    if (!descriptor) {
+        return;
+    }
+    m_wardenOutput = new QSocketNotifier(*descriptor, QSocketNotifier::Read, this);
+    m_wardenOutput->setEnabled(timRead->isActive());
+    connect(m_wardenOutput, &QSocketNotifier::activated, this, &TfrmMain::wardenOutputReady);
 }
 
 void TfrmMain::ShowUnblock(int mode)
@@ -284,6 +305,21 @@ void TfrmMain::StopDiruDO1Click()
 void TfrmMain::timReadTimer()
 {
     m_program.warden()->timReadTimer();
+}
+
+void TfrmMain::wardenOutputReady()
+{
+    // Off while its handler runs, so a box that handler opens takes no more of Warden's
+    // lines at once in its own event loop; the tick still reads on as before.
+    const QPointer<QSocketNotifier> notifier = m_wardenOutput;
+    if (!notifier) {
+        return; // one let go meanwhile
+    }
+    notifier->setEnabled(false);
+    guarded([this] { m_program.warden()->wardenOutputReady(); });
+    if (notifier && notifier == m_wardenOutput) {
+        notifier->setEnabled(timRead->isActive());
+    }
 }
 
 void TfrmMain::timResetTimer()

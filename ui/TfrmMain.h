@@ -15,6 +15,7 @@ class TfrmMain;
 }
 class QAction;
 class QMenu;
+class QSocketNotifier;
 class QTimer;
 class TrayIcon;
 
@@ -33,11 +34,13 @@ public:
     bool isClosing() const { return m_closing; }
 
     // MainView: the program's message box, passed over (answered 2) while the program
-    // closes; the tray status; the timers; the dialogs; the options page; the skin.
+    // closes; the tray status; the timers and Warden's output; the dialogs; the options
+    // page; the skin.
     int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
                    std::uint16_t buttons) override;
     void showStatus(const TrayStatus& status) override;
     void setTimer(MainTimer timer, bool enabled, int intervalMs) override;
+    void watchWardenOutput(std::optional<int> descriptor) override;
     void ShowUnblock(int mode) override;
     void ShowIPSelection(bool openedByHandshake) override;
     void ShowUpdate() override;
@@ -55,6 +58,7 @@ public:
     void DiruDO1Click();
     void StopDiruDO1Click();
     void timReadTimer();
+    void wardenOutputReady();
     void timResetTimer();
     void Exit1Click();
     void QueryEndSession();
@@ -109,6 +113,8 @@ private:
     std::unique_ptr<Ui::TfrmMain> m_ui;
     TrayIcon* m_tray = nullptr;
     QMenu* m_menu = nullptr;
+    // Watches Warden's output while timRead is on.
+    QSocketNotifier* m_wardenOutput = nullptr;
     bool m_centred = false;
     // The window is closing, or the session ending: nothing may wait for a person.
     bool m_closing = false;

@@ -52,6 +52,8 @@ public:
         return got > 0 ? static_cast<std::size_t>(got) : 0;
     }
 
+    std::optional<int> outputDescriptor() const override { return m_output; }
+
     bool terminate() override { return m_reaped || ::kill(m_pid, SIGKILL) == 0; }
 
 private:
@@ -69,7 +71,7 @@ std::unique_ptr<ChildProcess> LinuxChildProcesses::start(const std::string& prog
     if (pipe2(ends, O_CLOEXEC) != 0) {
         return nullptr;
     }
-    // Polled, never waited on: a read takes what is there.
+    // Polled or watched, never waited on: a read takes what is there.
     fcntl(ends[0], F_SETFL, O_NONBLOCK);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

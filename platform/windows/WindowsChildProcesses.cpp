@@ -79,6 +79,9 @@ public:
         return got;
     }
 
+    // An anonymous pipe cannot be waited on beside a window's messages: it is polled.
+    std::optional<int> outputDescriptor() const override { return std::nullopt; }
+
     bool terminate() override { return TerminateProcess(m_process.get(), 0) || !isRunning(); }
 
 private:

@@ -87,6 +87,7 @@ public:
     ~ScriptedChild() override { m_script->released = true; }
 
     bool isRunning() override { return m_script->running; }
+    std::optional<int> outputDescriptor() const override { return m_script->descriptor; }
     std::optional<std::size_t> bytesWaiting() override { return m_script->output.size(); }
     std::size_t read(char* buffer, std::size_t size) override
     {
@@ -119,6 +120,7 @@ std::unique_ptr<platform::ChildProcess> FakeChildProcesses::start(const std::str
         return nullptr;
     }
     children.push_back(std::make_shared<ChildScript>());
+    children.back()->descriptor = descriptor;
     return std::make_unique<ScriptedChild>(children.back());
 }
 

@@ -137,7 +137,8 @@ struct ChildScript
     bool running = true;
     bool refuseTermination = false;
     bool terminated = false;
-    bool released = false; // the object was destroyed: handles closed, reaped
+    bool released = false;         // the object was destroyed: handles closed, reaped
+    std::optional<int> descriptor; // what it offers to be watched
 };
 
 // Starts scripted children and records what was started.
@@ -151,6 +152,8 @@ public:
     };
     std::vector<Start> starts;
     bool failStart = false;
+    // The output descriptor each child offers; none by default, as on Windows.
+    std::optional<int> descriptor;
     // The script of each child started, the latest last.
     std::vector<std::shared_ptr<ChildScript>> children;
 

@@ -11,8 +11,9 @@
 
 // The main window as the logic sees it, without a window: message boxes are recorded and
 // answered from a script (OK when it is empty), and may run something first, as a modal
-// box lets a timer tick run; statuses, timers, dialogs, the options, the skin and errors
-// are recorded. Once closing, like the window, it shows no box, dialog or error.
+// box lets a timer tick run; statuses, timers, the watched output, dialogs, the options,
+// the skin and errors are recorded. Once closing, like the window, it shows no box, dialog
+// or error.
 class FakeView : public MainView
 {
 public:
@@ -37,6 +38,11 @@ public:
     std::deque<std::function<void()>> whileOpen;
     std::vector<TrayStatus> statuses;
     std::map<MainTimer, Timer> timers;
+    // The descriptor of Warden's output watched, and each call in order.
+    std::optional<int> watchedOutput;
+    std::vector<std::optional<int>> watchCalls;
+    // Runs as each watch is asked for, before it takes effect.
+    std::function<void()> onWatch;
     std::vector<int> unblocks;
     // Runs while the next unblock dialog is open, as its Reconnect would.
     std::deque<std::function<void()>> whileUnblockOpen;
@@ -80,6 +86,14 @@ public:
     void setTimer(MainTimer timer, bool enabled, int intervalMs) override
     {
         timers[timer] = {enabled, intervalMs};
+    }
+    void watchWardenOutput(std::optional<int> descriptor) override
+    {
+        if (onWatch) {
+            onWatch();
+        }
+        watchCalls.push_back(descriptor);
+        watchedOutput = descriptor;
     }
     void ShowUnblock(int mode) override
     {
@@ -135,4 +149,6 @@ public:
         const auto found = timers.find(timer);
         return found != timers.end() && found->second.enabled;
     }
+    // Whether a window would now read Warden's output as it arrives.
+    bool readsOnData() const { return watchedOutput && timerOn(MainTimer::Read); }
 };

@@ -17,11 +17,15 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QSocketNotifier>
 #include <QTabBar>
 #include <QTimer>
 #include <QtTest>
 
 #include <filesystem>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -274,6 +278,36 @@ private slots:
         QVERIFY(form->StopDiruDO1->isEnabled());
         QCOMPARE(loggedMessages(*form).mid(loggedMessages(*form).size() - 3),
                  QStringList({"Diru DO ON", "User stopped Diru DO", "Diru DO ON"}));
+    }
+
+    // Warden's lines are taken as its output arrives, not at the next tick; an output with
+    // nothing to read does not keep the window busy.
+    void wardenOutputIsReadAsItArrives()
+    {
+#ifdef Q_OS_UNIX
+        // A real pipe stands for Warden's: a byte in it says the scripted output waits.
+        int ends[2];
+        QCOMPARE(pipe(ends), 0);
+        m_fake->processes.descriptor = ends[0];
+        auto form = startedForm();
+        QVERIFY(form);
+        m_fake->folders.presentFiles.push_back(form->program().applicationFolder() + "warden");
+        form->program().warden()->DiruDO("exit.example", "1080", "user", "key");
+        // No tick comes while the test runs.
+        form->timRead->start(3600 * 1000);
+        m_fake->processes.latest().output = "160138\n";
+        QCOMPARE(write(ends[1], "x", 1), 1);
+        QTRY_COMPARE(form->ctiControl()->hint(), QStringLiteral("Diru DO ON"));
+        // The byte stays: the pipe is readable with nothing for Warden's reader, as a closed
+        // one is, so the watch rests until the next tick.
+        QTRY_VERIFY(!form->findChild<QSocketNotifier*>());
+        QVERIFY(form->timRead->isActive());
+        form->program().warden()->Sweep();
+        close(ends[0]);
+        close(ends[1]);
+#else
+        QSKIP("Warden's output is polled where the system offers nothing to watch");
+#endif
     }
 
     void theAboutLabelIsCentredOnItsPage()

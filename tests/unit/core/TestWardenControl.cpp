@@ -4,6 +4,7 @@
 #include "tests/support/FakeView.h"
 #include "tests/support/TempDir.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -397,6 +398,94 @@ TEST_F(Hiding, ATickWhileABoxIsOpenTakesLaterLinesEachOnce)
                                "Connection Failed 160034"}));
     EXPECT_EQ(m_view.boxes.size(), 2u);
     EXPECT_EQ(m_control->ProcessedCount(), 4u);
+}
+
+TEST_F(Hiding, LinesThatArriveBetweenTicksAreTakenAtOnceAndTheTickKeepsItsWork)
+{
+    // A browser running at the switch on has its profiles written by a tick once it ends.
+    const std::string chromium = m_dir.makeFolder("chromium");
+    m_fake.chromium.browsers = {{"Chromium", chromium}};
+    m_fake.chromium.running = {chromium};
+    m_fake.processes.descriptor = 7;
+    m_control->DiruDO("exit.example", "1080", "user", "key");
+    EXPECT_EQ(m_view.watchedOutput, 7);
+    EXPECT_TRUE(m_view.readsOnData());
+    ChildScript& child = m_fake.processes.latest();
+    child.output = "160036\n160138 ready\n";
+    m_control->wardenOutputReady();
+    EXPECT_EQ(logged(), (Lines{"Searching...", "Diru DO ON"}));
+    EXPECT_EQ(lastStatus().kind, DiruDOStatus::On);
+    EXPECT_TRUE(m_control->proxySwitch().waitingForBrowsers());
+    // Reading on data is no tick: the browser that has ended waits for one.
+    m_fake.chromium.running.clear();
+    child.output = "160032\n";
+    m_control->wardenOutputReady();
+    EXPECT_EQ(logged().back(), "Connecting...");
+    EXPECT_TRUE(m_control->proxySwitch().waitingForBrowsers());
+    EXPECT_EQ(m_view.timers[MainTimer::Read], (FakeView::Timer{true, 1000}));
+    m_control->timReadTimer();
+    EXPECT_FALSE(m_control->proxySwitch().waitingForBrowsers());
+
+    // Stopped, nothing is read on data either; Diru DO reads on again.
+    m_control->StopDiruDO1Click();
+    EXPECT_FALSE(m_view.readsOnData());
+    m_control->DiruDO1Click();
+    EXPECT_TRUE(m_view.readsOnData());
+
+    // A Warden that ends is dealt with at once: its pipe turns readable as it closes.
+    child.running = false;
+    m_control->wardenOutputReady();
+    EXPECT_EQ(logged().back(), "Connection lost");
+    EXPECT_EQ(m_view.watchedOutput, std::nullopt);
+}
+
+TEST_F(Hiding, AnAnnouncementWithNothingToReadRestsTheWatchUntilTheNextTick)
+{
+    m_fake.processes.descriptor = 7;
+    m_control->DiruDO("exit.example", "1080", "user", "key");
+    ChildScript& child = m_fake.processes.latest();
+    // A tick took the data first, or Warden closed its output and runs on: the watch would
+    // be called again without pause.
+    m_control->wardenOutputReady();
+    EXPECT_FALSE(m_view.readsOnData());
+    child.output = "160036\n";
+    m_control->timReadTimer();
+    EXPECT_EQ(logged(), (Lines{"Searching..."}));
+    EXPECT_EQ(m_view.watchedOutput, 7);
+    m_control->timReadTimer();
+    EXPECT_EQ(m_view.watchCalls, (std::vector<std::optional<int>>{7, std::nullopt, 7}));
+
+    // Ended before it was ready, with nothing left to read: the failure at once.
+    child.running = false;
+    m_control->wardenOutputReady();
+    EXPECT_EQ(m_view.boxes.back().text, "Error to start Warden!");
+    EXPECT_TRUE(child.released);
+}
+
+TEST_F(Hiding, TheWatchEndsBeforeAWardensDescriptorClosesAndNoneIsAskedWithoutOne)
+{
+    // How many Wardens were released as each watch was asked for.
+    std::vector<long> releasedAtWatch;
+    m_view.onWatch = [&] {
+        releasedAtWatch.push_back(std::count_if(m_fake.processes.children.begin(),
+                                                m_fake.processes.children.end(),
+                                                [](const auto& child) { return child->released; }));
+    };
+    m_fake.processes.descriptor = 7;
+    m_control->DiruDO("exit.example", "1080", "user", "key");
+    // One started in the place of another, as a reconnect after a new choice does.
+    m_control->DiruDO("exit.example", "1080", "user", "key");
+    m_control->Sweep();
+    EXPECT_EQ(releasedAtWatch, (std::vector<long>{0, 0, 1, 1}));
+    EXPECT_TRUE(m_fake.processes.latest().released);
+    EXPECT_EQ(m_view.watchCalls, (std::vector<std::optional<int>>{7, std::nullopt, 7, std::nullopt}));
+
+    // Where the system offers no descriptor, the tick alone reads.
+    m_view = {};
+    m_fake.processes.descriptor.reset();
+    m_control->DiruDO("exit.example", "1080", "user", "key");
+    EXPECT_FALSE(m_view.readsOnData());
+    EXPECT_TRUE(m_view.timerOn(MainTimer::Read));
 }
 
 TEST_F(Hiding, OnlyTheThreeKindsChangeTheTray)

@@ -1,9 +1,12 @@
 #include "platform/linux/LinuxChildProcesses.h"
 
+#include "tests/support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <poll.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -29,6 +32,13 @@ template <typename Condition> bool eventually(Condition condition)
 bool noChildren()
 {
     return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
+}
+
+// What poll says of `descriptor` within `timeoutMs` (0: at once): its returned events.
+short pollEvents(int descriptor, int timeoutMs)
+{
+    pollfd watched{descriptor, POLLIN, 0};
+    return poll(&watched, 1, timeoutMs) == 1 ? watched.revents : 0;
 }
 
 } // namespace
@@ -69,4 +79,30 @@ TEST(LinuxChildProcesses, TerminatedAtOnceAndReleasedRunningOrNot)
     EXPECT_TRUE(noChildren());
     EXPECT_FALSE(processes.start("/nonexistent/warden", {}));
     EXPECT_EQ(openDescriptors(), before);
+}
+
+TEST(LinuxChildProcesses, ItsOutputDescriptorTurnsReadableWithOutputAndAtTheEnd)
+{
+    TempDir dir;
+    const std::string go = dir.file("go");
+    LinuxChildProcesses processes;
+    // Writes once the test lets it, then stays until its file is gone.
+    auto child = processes.start(
+        "/bin/sh", {"-c",
+                    "while [ ! -e \"$0\" ]; do sleep 0.01; done; echo said; while [ -e \"$0\" ]; do "
+                    "sleep 0.01; done",
+                    go});
+    ASSERT_TRUE(child);
+    const std::optional<int> descriptor = child->outputDescriptor();
+    ASSERT_TRUE(descriptor);
+    EXPECT_EQ(pollEvents(*descriptor, 0), 0);
+    dir.writeFile("go", "");
+    EXPECT_EQ(pollEvents(*descriptor, 10000), POLLIN);
+    char buffer[8];
+    EXPECT_EQ(std::string(buffer, child->read(buffer, sizeof buffer)), "said\n");
+    EXPECT_EQ(pollEvents(*descriptor, 0), 0);
+    // Readable for good once the child's end is closed, with nothing to read.
+    std::filesystem::remove(go);
+    EXPECT_EQ(pollEvents(*descriptor, 10000), POLLHUP);
+    EXPECT_EQ(child->bytesWaiting(), 0u);
 }

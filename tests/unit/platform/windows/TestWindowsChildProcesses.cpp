@@ -130,6 +130,8 @@ TEST(WindowsChildProcesses, OutputAndErrorInOnePipeThenTheEnd)
     EXPECT_EQ(child->bytesWaiting().value_or(0), 0u);
     char buffer[8];
     EXPECT_EQ(child->read(buffer, sizeof buffer), 0u);
+    // The pipe is polled: it offers nothing to watch.
+    EXPECT_EQ(child->outputDescriptor(), std::nullopt);
 }
 
 TEST(WindowsChildProcesses, ProgramPathAndArgumentsArriveExactlyAsGiven)

@@ -248,11 +248,11 @@ void TfrmMain::SetProxy(bool enable, const std::string& proxyAddress, const std:
     }
 }
 
-int TfrmMain::SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
-                         std::uint16_t buttons)
+MsgResult TfrmMain::SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
+                               std::uint16_t buttons)
 {
     if (m_closing) {
-        return kMsgResultCancel;
+        return MsgResult::Cancel;
     }
     return ::SkinMsgBox(qs(caption), qs(text), kind, buttons);
 }
@@ -275,8 +275,8 @@ void TfrmMain::showStatus(const TrayStatus& status)
         m_tray->setAnimate(false);
     }
     m_tray->setHint(qs(status.hint));
-    m_tray->showBalloon(qs(status.balloonTitle), qs(status.balloonText),
-                        static_cast<TrayIcon::BalloonIcon>(status.balloonIcon), status.balloonMs);
+    m_tray->showBalloon(qs(status.balloonTitle), qs(status.balloonText), status.balloonIcon,
+                        status.balloonMs);
     if (status.diruDOEnabled) {
         DiruDO1->setEnabled(*status.diruDOEnabled);
     }
@@ -296,14 +296,14 @@ void TfrmMain::setTimer(MainTimer timer, bool enabled, int intervalMs)
     }
 }
 
-void TfrmMain::ShowUnblock(int mode)
+void TfrmMain::ShowUnblock(UnblockReason reason)
 {
     // Like the boxes, no dialog waits for a person while the program closes.
     if (m_closing) {
         return;
     }
     ::showUnblock(
-        mode, m_applicationFolder, qs(m_skinFile),
+        reason, m_applicationFolder, qs(m_skinFile),
         [this] {
             OpenURL(m_host.desktop, std::string(buildconfig::kFirewallHelpHost) + "/setup-firewall.htm");
         },
@@ -473,7 +473,7 @@ void TfrmMain::btnOKClick()
 {
     SaveOptions();
     // The edited bypass list takes effect at once while hiding is on.
-    if (m_warden->HidingPhase() == WardenControl::kHidingOn) {
+    if (m_warden->hidingPhase() == HidingPhase::On) {
         m_warden->EnableProxy();
     }
     m_tray->hideMainForm();

@@ -58,13 +58,13 @@ public:
     // Points the browsers at a proxy (enable) or back to a direct connection.
     void SetProxy(bool enable, const std::string& proxyAddress, const std::string& bypassList);
 
-    // MainView: the program's message box, passed over (answered 2) while the program
+    // MainView: the program's message box, passed over (answered Cancel) while the program
     // closes; the tray status; the timers; the dialogs; the bypass memo's lines.
-    int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
-                   std::uint16_t buttons) override;
+    MsgResult SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
+                         std::uint16_t buttons) override;
     void showStatus(const TrayStatus& status) override;
     void setTimer(MainTimer timer, bool enabled, int intervalMs) override;
-    void ShowUnblock(int mode) override;
+    void ShowUnblock(UnblockReason reason) override;
     void ShowIPSelection(bool openedByHandshake) override;
     void ShowUpdate() override;
     void setDiruDOEnabled(bool enabled) override;

@@ -31,12 +31,12 @@ public:
     };
 
     std::vector<Box> boxes;
-    std::deque<int> answers;
+    std::deque<MsgResult> answers;
     // Runs while the next box is open, before it is answered.
     std::deque<std::function<void()>> whileOpen;
     std::vector<TrayStatus> statuses;
     std::map<MainTimer, Timer> timers;
-    std::vector<int> unblocks;
+    std::vector<UnblockReason> unblocks;
     // Runs while the next unblock dialog is open, as its Reconnect would.
     std::deque<std::function<void()>> whileUnblockOpen;
     // The IP selection dialogs opened: whether by the handshake.
@@ -45,8 +45,8 @@ public:
     std::optional<bool> diruDOEnabled;
     std::vector<std::string> memo;
 
-    int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
-                   std::uint16_t buttons) override
+    MsgResult SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
+                         std::uint16_t buttons) override
     {
         boxes.push_back({caption, text, kind, buttons});
         if (!whileOpen.empty()) {
@@ -55,9 +55,9 @@ public:
             during();
         }
         if (answers.empty()) {
-            return kMsgResultOk;
+            return MsgResult::Ok;
         }
-        const int answer = answers.front();
+        const MsgResult answer = answers.front();
         answers.pop_front();
         return answer;
     }
@@ -66,9 +66,9 @@ public:
     {
         timers[timer] = {enabled, intervalMs};
     }
-    void ShowUnblock(int mode) override
+    void ShowUnblock(UnblockReason reason) override
     {
-        unblocks.push_back(mode);
+        unblocks.push_back(reason);
         if (!whileUnblockOpen.empty()) {
             const auto during = std::move(whileUnblockOpen.front());
             whileUnblockOpen.pop_front();

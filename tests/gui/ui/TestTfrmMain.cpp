@@ -166,7 +166,7 @@ private slots:
     void anUncreatableDataFolderEndsTheStartWithItsMessage()
     {
         m_fake->folders.appData = m_dir->file("missing/parent");
-        queueMsgBoxAnswer(1);
+        queueMsgBoxAnswer(MsgResult::Ok);
         TfrmMain form(m_fake->host());
         QVERIFY(!form.InitMain());
         const QList<MsgBoxCall> calls = takeMsgBoxCalls();
@@ -295,7 +295,7 @@ private slots:
         QVERIFY(tray.isAnimating());
         QCOMPARE(tray.hint(), QStringLiteral("Connecting to Internet. Please wait..."));
         QCOMPARE(tray.lastBalloon().title, QStringLiteral("Nimbra"));
-        QCOMPARE(tray.lastBalloon().icon, TrayIcon::BalloonInfo);
+        QCOMPARE(tray.lastBalloon().icon, BalloonIcon::Information);
         QCOMPARE(tray.lastBalloon().timeoutMs, 10000);
         QVERIFY(!form->DiruDO1->isEnabled() && !form->StopDiruDO1->isEnabled()); // Busy leaves the menu
 
@@ -309,7 +309,7 @@ private slots:
         QCOMPARE(tray.iconIndex(), 1);
         QCOMPARE(tray.hint(), QStringLiteral("Diru DO OFF"));
         QCOMPARE(tray.lastBalloon().text, QStringLiteral("Connection lost"));
-        QCOMPARE(tray.lastBalloon().icon, TrayIcon::BalloonError);
+        QCOMPARE(tray.lastBalloon().icon, BalloonIcon::Error);
         QVERIFY(form->DiruDO1->isEnabled() && !form->StopDiruDO1->isEnabled());
     }
 
@@ -390,7 +390,7 @@ private slots:
         auto form = startedForm();
         QVERIFY(form);
         QSignalSpy closed(form.get(), &TfrmMain::closed);
-        queueMsgBoxAnswer(1);
+        queueMsgBoxAnswer(MsgResult::Ok);
         form->Exit1->trigger();
         QCOMPARE(
             m_fake->systemProxy.calls,
@@ -417,7 +417,7 @@ private slots:
             QVERIFY(form);
             QSignalSpy closed(form.get(), &TfrmMain::closed);
             if (!sessionEnds) {
-                queueMsgBoxAnswer(1); // "Can not change Firefox proxy settings!"
+                queueMsgBoxAnswer(MsgResult::Ok); // "Can not change Firefox proxy settings!"
                 form->Exit1->trigger();
             } else {
                 form->QueryEndSession();

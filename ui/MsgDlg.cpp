@@ -1,11 +1,12 @@
 #include "ui/MsgDlg.h"
 
-#include "skin/Icons.h"
-#include "skin/Skin.h"
-#include "skin/SkinTitleBar.h"
 #include "core/MsgDlgButtons.h"
 #include "core/MsgDlgCopyText.h"
 #include "core/MsgDlgLayout.h"
+#include "skin/Icons.h"
+#include "skin/Skin.h"
+#include "skin/SkinTitleBar.h"
+#include "ui/CentreOnScreen.h"
 #ifdef _WIN32
 #include "platform/windows/ButtonCaptions.h"
 #endif
@@ -17,7 +18,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <iterator>
 
 namespace {
@@ -122,10 +122,9 @@ TfrmMsg::TfrmMsg(const QString& caption, const QString& text, MsgKind kind, std:
     setFixedSize(layout.width, layout.height);
     addBorder();
 
-    QScreen* screen = QApplication::activeWindow() != nullptr ? QApplication::activeWindow()->screen()
-                                                              : QGuiApplication::primaryScreen();
-    if (screen != nullptr)
-        move(screen->availableGeometry().center() - rect().center());
+    // On the screen of the window the user is working in, where the box is looked for.
+    centreOnScreen(*this, QApplication::activeWindow() != nullptr ? QApplication::activeWindow()->screen()
+                                                                  : QGuiApplication::primaryScreen());
     m_buttons.last()->setFocus();
 }
 

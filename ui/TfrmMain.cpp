@@ -11,6 +11,7 @@
 #include "skin/Icons.h"
 #include "skin/Skin.h"
 #include "skin/TrayIcon.h"
+#include "ui/CentreOnScreen.h"
 #include "ui/SkinMsgBox.h"
 #include "ui/TfrmSelectIP.h"
 #include "ui/TfrmUnblock.h"
@@ -24,7 +25,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
-#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 
@@ -419,9 +419,7 @@ void TfrmMain::showEvent(QShowEvent* event)
     // The window opens centred on the desktop the first time it shows, whoever shows it:
     // the Options and About commands, or the start-up on a desktop without a tray.
     if (!m_centred) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            move(screen->availableGeometry().center() - rect().center());
-        }
+        centreOnScreen(*this);
         m_centred = true;
     }
     QWidget::showEvent(event);

@@ -1,14 +1,14 @@
 #include "ui/TfrmUnblock.h"
 
-#include "ui/HandlerGuard.h"
+#include "core/UnblockMessage.h"
 #include "skin/Icons.h"
 #include "skin/Skin.h"
-#include "core/UnblockMessage.h"
+#include "ui/CentreOnScreen.h"
+#include "ui/HandlerGuard.h"
 #include "ui_frmUnblock.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QScreen>
 #include <algorithm>
 
 namespace {
@@ -50,9 +50,7 @@ TfrmUnblock::TfrmUnblock(UnblockReason reason, const std::string& applicationFol
     ensurePolished();
     QLabel* label = m_ui->lblMsg;
     label->resize(label->width(), std::max(label->height(), label->heightForWidth(label->width())));
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    centreOnScreen(*this);
 }
 
 TfrmUnblock::~TfrmUnblock() = default;

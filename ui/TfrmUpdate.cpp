@@ -1,13 +1,12 @@
 #include "ui/TfrmUpdate.h"
 
-#include "ui/QtGuiThread.h"
 #include "skin/Icons.h"
 #include "skin/Skin.h"
+#include "ui/CentreOnScreen.h"
+#include "ui/QtGuiThread.h"
 #include "ui_frmUpdate.h"
 
-#include <QGuiApplication>
 #include <QMessageBox>
-#include <QScreen>
 
 TfrmUpdate::TfrmUpdate(platform::Http& http, platform::Desktop& desktop, UpdateDownload::Settings settings,
                        std::function<void()> started, const QString& skinFile, QWidget* parent)
@@ -22,9 +21,7 @@ TfrmUpdate::TfrmUpdate(platform::Http& http, platform::Desktop& desktop, UpdateD
     m_download.OnStarted = std::move(started);
 
     skin::loadSkin(this, skinFile);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    centreOnScreen(*this);
 }
 
 TfrmUpdate::~TfrmUpdate() = default;

@@ -40,8 +40,6 @@ std::string bytes(const QString& text)
     return text.toLocal8Bit().toStdString();
 }
 
-const QString kTitle = QStringLiteral("Nimbra");
-
 } // namespace
 
 TfrmMain::TfrmMain(platform::Host host, QWidget* parent)
@@ -161,13 +159,13 @@ std::optional<SettingsStore::Snapshot> TfrmMain::InitSettings()
     m_dataFolder = GetAppDataFolder(m_host.folders) + global::kDataFolderName;
     if (!EnsureFolder(m_host.folders, m_dataFolder)) {
         // The skin has not been read yet, so this box shows without one.
-        ::SkinMsgBox(kTitle, QStringLiteral("Can not create Application Data Folder"), MsgKind::Error,
-                     MsgButton::Ok);
+        ::SkinMsgBox(qs(global::kAppTitle), QStringLiteral("Can not create Application Data Folder"),
+                     MsgKind::Error, MsgButton::Ok);
         return std::nullopt;
     }
     m_dataFolder = AddBackslash(m_dataFolder);
     m_settings = std::make_unique<SettingsStore>(m_dataFolder + global::kSettingsFileName);
-    QCoreApplication::setApplicationName(kTitle);
+    QCoreApplication::setApplicationName(qs(global::kAppTitle));
     m_log = std::make_unique<ActivityLog>(m_host.clock, m_dataFolder + global::kReportFileName);
     m_helpFile = m_applicationFolder + platform::kHelpFile;
     // One read of the settings file for every value the start-up takes from it.
@@ -190,13 +188,14 @@ bool TfrmMain::InitInterface(const SettingsStore::Snapshot& settings)
 {
     if (!skin::loadSkin(this, qs(m_skinFile))) {
         // Without a skin there is nothing to draw the program's own box with.
-        QMessageBox::critical(nullptr, kTitle, QStringLiteral("Can not find Skin File"));
+        QMessageBox::critical(nullptr, qs(global::kAppTitle), QStringLiteral("Can not find Skin File"));
         return false;
     }
     setMsgBoxSkinFile(qs(m_skinFile));
-    m_ui->lblAppName->setText(QStringLiteral("Nimbra ") + QString::fromLatin1(global::kVersion));
+    m_ui->lblAppName->setText(qs(global::kAppTitle) + QLatin1Char(' ') +
+                              QString::fromLatin1(global::kVersion));
     centreAppName();
-    m_ui->suiMain->setCaption(kTitle);
+    m_ui->suiMain->setCaption(qs(global::kAppTitle));
     LoadOptions(settings);
     return true;
 }

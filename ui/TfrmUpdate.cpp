@@ -1,5 +1,6 @@
 #include "ui/TfrmUpdate.h"
 
+#include "core/Global.h"
 #include "skin/Icons.h"
 #include "skin/Skin.h"
 #include "ui/CentreOnScreen.h"
@@ -50,7 +51,7 @@ void TfrmUpdate::HTTPGetFileProgress(int TotalSize, int Readed)
 void TfrmUpdate::HTTPGetFileError()
 {
     // Parented to no window, so the dialog's skin does not reach it: the system's own box.
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Nimbra"),
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(global::kAppTitle),
                     QStringLiteral("Error when download new version!"), QMessageBox::Ok);
     box.exec();
     reject();

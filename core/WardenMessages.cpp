@@ -9,6 +9,10 @@ namespace {
 namespace code = warden::code;
 using Status = WardenMessage::Status;
 
+// Each row names only the steps it has; the others keep their defaults, which GCC would
+// otherwise report as missing initialisers even in designated initialisers.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 // Looked through from the top; the first row whose code matches counts.
 constexpr WardenMessage kTable[] = {
     {.code = code::kResolving, .log = "Searching..."},
@@ -44,6 +48,7 @@ constexpr WardenMessage kTable[] = {
          Status{.kind = DiruDOStatus::Off, .text = "Connection Failed 160034", .icon = BalloonIcon::Error}},
     {.code = code::kRetrying, .log = "Reconnect..."},
 };
+#pragma GCC diagnostic pop
 
 // A line's code is its first six characters, compared as text; the table's numbers match
 // them as their decimal text only because every one of them has six digits.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/BalloonIcon.h"
 #include "core/MsgDlgButtons.h"
+#include "core/UnblockMessage.h"
 
 #include <cstdint>
 #include <optional>
@@ -9,9 +11,6 @@
 
 // The state of hiding as the tray shows it.
 enum class DiruDOStatus : std::uint8_t { Busy = 0, On = 1, Off = 2 };
-
-// The icon of a tray balloon.
-enum class BalloonIcon : std::uint8_t { None = 0, Information = 1, Warning = 2, Error = 3 };
 
 // Everything one status change shows: the icon (the busy animation for Busy, the on or off
 // image otherwise), the hint, a balloon, and the enabled state of "&Diru DO" and
@@ -39,19 +38,18 @@ class MainView
 public:
     virtual ~MainView() = default;
 
-    // The program's modal message box: returns the result of the pressed button, or 2
-    // when the box is closed in any other way, or not shown because the program closes.
-    virtual int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
-                           std::uint16_t buttons) = 0;
+    // The program's modal message box: returns the result of the pressed button, or
+    // Cancel when the box is closed in any other way, or not shown because the program closes.
+    virtual MsgResult SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
+                                 std::uint16_t buttons) = 0;
     virtual void showStatus(const TrayStatus& status) = 0;
     virtual void setTimer(MainTimer timer, bool enabled, int intervalMs) = 0;
     // Watches `descriptor`, Warden's output, in place of any watched before (nothing:
     // none): while the read timer is on, the window runs WardenControl::wardenOutputReady
     // whenever it is readable, though not again while that runs.
     virtual void watchWardenOutput(std::optional<int> descriptor) = 0;
-    // The unblock dialog (firewall advice), modal, in `mode`: 1 after a failed handshake,
-    // 2 when Warden cannot reach the Internet.
-    virtual void ShowUnblock(int mode) = 0;
+    // The unblock dialog (firewall advice), modal, in the form for `reason`.
+    virtual void ShowUnblock(UnblockReason reason) = 0;
     // The IP selection dialog, modal; opened by the handshake it cannot be cancelled.
     virtual void ShowIPSelection(bool openedByHandshake) = 0;
     // The update dialog, modal: downloads and starts the new version.

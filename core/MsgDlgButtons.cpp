@@ -4,8 +4,11 @@
 
 namespace {
 
-// Result of each bit: Yes, No, OK, Cancel, Abort, Retry, Ignore, All, No to All, Yes to All.
-constexpr int kResults[kMsgButtonBits] = {6, 7, 1, 2, 3, 4, 5, 8, 9, 10};
+// The result of each bit, in the order of the bits.
+constexpr MsgResult kResults[kMsgButtonBits] = {
+    MsgResult::Yes,   MsgResult::No,     MsgResult::Ok,  MsgResult::Cancel,  MsgResult::Abort,
+    MsgResult::Retry, MsgResult::Ignore, MsgResult::All, MsgResult::NoToAll, MsgResult::YesToAll,
+};
 constexpr int kOkBit = 2;
 
 } // namespace

@@ -109,7 +109,7 @@ void Program::applyOptions()
                         m_executablePath);
     bypass::write(*m_settings, m_view.bypassLines());
     // The edited bypass list takes effect at once while hiding is on.
-    if (m_warden->HidingPhase() == WardenControl::kHidingOn) {
+    if (m_warden->hidingPhase() == HidingPhase::On) {
         m_warden->EnableProxy();
     }
 }

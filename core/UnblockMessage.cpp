@@ -2,9 +2,9 @@
 
 #include "platform/Host.h"
 
-UnblockMessage unblockMessage(int mode)
+UnblockMessage unblockMessage(UnblockReason reason)
 {
-    if (mode == 1)
+    if (reason == UnblockReason::HandshakeFailed)
         return {"Silent Update failed! You should enable the following programs to access the Internet with "
                 "your Firewall. Then click the RECONNECT button.",
                 true};

@@ -1,18 +1,27 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
-// What the unblock dialog says and offers in each of its modes.
+// Why the unblock dialog opens, which decides its form. The values are the dialog's two
+// modes as they always were.
+enum class UnblockReason : std::uint8_t {
+    // The handshake with the service failed: it can be run again from the dialog.
+    HandshakeFailed = 1,
+    // Warden cannot reach the Internet: only a restart helps.
+    WardenOffline = 2,
+};
+
+// What the unblock dialog says and offers for each reason.
 struct UnblockMessage
 {
     std::string text;
     bool reconnectEnabled = false;
 };
 
-// Mode 1 follows a failed handshake and offers to run it again; mode 2 follows a Warden
-// that cannot reach the Internet, where only a restart helps. Any other mode is taken as
-// mode 2, so an unknown one never offers a reconnect.
-UnblockMessage unblockMessage(int mode);
+// A failed handshake offers to run it again; a Warden that cannot reach the Internet asks
+// for a restart. Any other value is taken as the latter, so it never offers a reconnect.
+UnblockMessage unblockMessage(UnblockReason reason);
 
 // The programs the firewall must let through, in the application folder (which ends in the
 // separator) under their installed names, whatever the running file is called.

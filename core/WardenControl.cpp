@@ -126,7 +126,7 @@ void WardenControl::readWarden()
     if (!m_warden) {
         return;
     }
-    if (!m_warden->isRunning() && m_hidingPhase == kHidingOn) {
+    if (!m_warden->isRunning() && m_hidingPhase == HidingPhase::On) {
         lostConnection();
         return;
     }
@@ -139,7 +139,7 @@ void WardenControl::readWarden()
             ProcessMsg();
             // A box of its last lines lets other ticks and handlers run: one of them may
             // have dealt with this end already, or started another Warden.
-            if (m_warden && run == m_wardenRuns && m_hidingPhase != kHidingOn) {
+            if (m_warden && run == m_wardenRuns && m_hidingPhase != HidingPhase::On) {
                 endedBeforeReady();
             }
         }
@@ -159,7 +159,7 @@ void WardenControl::lostConnection()
     SetDiruDOStatus(DiruDOStatus::Off, "Connection lost", BalloonIcon::Error);
     Sweep();
     if (m_view.SkinMsgBox(global::kAppTitle, "Do you want to reconnect?", MsgKind::Warning,
-                          MsgButton::Yes | MsgButton::No) == 6) {
+                          MsgButton::Yes | MsgButton::No) == MsgResult::Yes) {
         m_view.setTimer(MainTimer::Reset, true, kResetIntervalMs);
     } else {
         m_proxy.releaseProfiles();
@@ -252,8 +252,8 @@ void WardenControl::carryOut(const std::string& line)
             m_log.report(std::string(text));
         }
     }
-    if (row->unblockMode) {
-        m_view.ShowUnblock(*row->unblockMode);
+    if (row->unblock) {
+        m_view.ShowUnblock(*row->unblock);
     }
     if (!row->box.empty()) {
         m_view.SkinMsgBox(global::kAppTitle, std::string(row->box), MsgKind::Error, MsgButton::Ok);

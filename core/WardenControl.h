@@ -2,6 +2,7 @@
 
 #include "core/ActivityLog.h"
 #include "core/ExitServers.h"
+#include "core/HidingPhase.h"
 #include "core/MainView.h"
 #include "core/WardenLines.h"
 #include "platform/Host.h"
@@ -31,7 +32,6 @@ public:
     static constexpr int kResetIntervalMs = 1000;
     // The most taken from the pipe in one read.
     static constexpr std::size_t kReadSize = 255;
-    static constexpr int kHidingOn = 3;
 
     WardenControl(platform::Host host, MainView& view, ActivityLog& log, const ExitServers& servers,
                   Settings settings);
@@ -58,7 +58,7 @@ public:
     void ProcessMsg();
     void SetDiruDOStatus(DiruDOStatus kind, const std::string& text, BalloonIcon icon);
 
-    int HidingPhase() const { return m_hidingPhase; }
+    HidingPhase hidingPhase() const { return m_hidingPhase; }
     const std::string& commandLine() const { return m_commandLine; }
     const std::vector<std::string>& PipeLines() const { return m_pipe.lines(); }
     std::size_t ProcessedCount() const { return m_processedCount; }
@@ -89,7 +89,7 @@ private:
     std::string m_commandLine;
     WardenLines m_pipe;
     std::size_t m_processedCount = 0;
-    int m_hidingPhase = 0;
+    HidingPhase m_hidingPhase = HidingPhase::NotConfirmed;
 };
 
 // The command line Warden is started with, as text: the program's path (quoted when it

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/HidingPhase.h"
 #include "core/MainView.h"
 
 #include <optional>
@@ -17,13 +18,13 @@ struct WardenMessage
         BalloonIcon icon;
     };
 
-    std::string_view code;
-    std::string_view otherCode; // a second code of the row, or empty
-    std::optional<int> hidingPhase;
+    int code = 0;
+    int otherCode = 0; // a second code of the row, or 0
+    std::optional<HidingPhase> hidingPhase;
     bool enableProxy = false;
     std::string_view log;
     std::string_view secondLog;
-    std::optional<int> unblockMode;
+    std::optional<UnblockReason> unblock;
     std::string_view box; // an error box with this text, or none
     std::optional<Status> status;
 };

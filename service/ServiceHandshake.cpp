@@ -65,7 +65,7 @@ void ServiceHandshake::failed()
     m_log.report("Please unblock Nimbra");
     // Its Reconnect runs a whole handshake of its own before the dialog goes; this run's
     // failure is still shown afterwards.
-    m_view.ShowUnblock(1);
+    m_view.ShowUnblock(UnblockReason::HandshakeFailed);
     m_warden.SetDiruDOStatus(DiruDOStatus::Off, "SilentUpdate Failed!", BalloonIcon::Error);
     m_view.setDiruDOEnabled(false);
 }

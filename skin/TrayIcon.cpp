@@ -20,16 +20,16 @@ QString cut(const QString& text, int max)
     return text.left(length);
 }
 
-QSystemTrayIcon::MessageIcon messageIcon(TrayIcon::BalloonIcon icon)
+QSystemTrayIcon::MessageIcon messageIcon(BalloonIcon icon)
 {
     switch (icon) {
-    case TrayIcon::BalloonInfo:
+    case BalloonIcon::Information:
         return QSystemTrayIcon::Information;
-    case TrayIcon::BalloonWarning:
+    case BalloonIcon::Warning:
         return QSystemTrayIcon::Warning;
-    case TrayIcon::BalloonError:
+    case BalloonIcon::Error:
         return QSystemTrayIcon::Critical;
-    case TrayIcon::BalloonNone:
+    case BalloonIcon::None:
         break;
     }
     return QSystemTrayIcon::NoIcon;

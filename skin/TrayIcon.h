@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/BalloonIcon.h"
+
 #include <QIcon>
 #include <QList>
 #include <QObject>
@@ -18,7 +20,6 @@ class TrayIcon : public QObject
 {
     Q_OBJECT
 public:
-    enum BalloonIcon { BalloonNone = 0, BalloonInfo = 1, BalloonWarning = 2, BalloonError = 3 };
     static constexpr int kBalloonTitleMax = 63;
     static constexpr int kBalloonTextMax = 255;
     static constexpr int kDefaultAnimateIntervalMs = 300;
@@ -27,7 +28,7 @@ public:
     {
         QString title;
         QString text;
-        BalloonIcon icon = BalloonNone;
+        BalloonIcon icon = BalloonIcon::None;
         int timeoutMs = 0;
     };
 

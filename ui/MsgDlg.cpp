@@ -1,11 +1,12 @@
 #include "ui/MsgDlg.h"
 
-#include "skin/Icons.h"
-#include "skin/Skin.h"
-#include "skin/SkinTitleBar.h"
 #include "core/MsgDlgButtons.h"
 #include "core/MsgDlgCopyText.h"
 #include "core/MsgDlgLayout.h"
+#include "skin/Icons.h"
+#include "skin/Skin.h"
+#include "skin/SkinTitleBar.h"
+#include "ui/CentreOnScreen.h"
 #ifdef _WIN32
 #include "platform/windows/ButtonCaptions.h"
 #endif
@@ -17,7 +18,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <iterator>
 
 namespace {
@@ -91,15 +91,16 @@ TfrmMsg::TfrmMsg(const QString& caption, const QString& text, MsgKind kind, std:
     const std::vector<MsgDlgButton> set = msgDlgButtons(buttons);
     for (auto it = set.rbegin(); it != set.rend(); ++it) {
         auto* button = new QPushButton(buttonCaption(it->bit), this);
-        button->setObjectName(QStringLiteral("btnResult%1").arg(it->result));
+        button->setObjectName(QStringLiteral("btnResult%1").arg(static_cast<int>(it->result)));
         // Only OK is the default button; the others answer Enter while they have the focus
         // (see eventFilter), as the user expects of the button that shows the focus.
         button->setAutoDefault(false);
-        button->setDefault(it->result == kMsgResultOk);
+        button->setDefault(it->result == MsgResult::Ok);
         button->setFocusPolicy(Qt::StrongFocus);
-        if (it->result == kMsgResultCancel)
+        if (it->result == MsgResult::Cancel)
             m_escapeButton = button;
-        connect(button, &QPushButton::clicked, this, [this, result = it->result] { done(result); });
+        connect(button, &QPushButton::clicked, this,
+                [this, result = it->result] { done(static_cast<int>(result)); });
         button->installEventFilter(this);
         m_buttons.append(button);
     }
@@ -121,10 +122,9 @@ TfrmMsg::TfrmMsg(const QString& caption, const QString& text, MsgKind kind, std:
     setFixedSize(layout.width, layout.height);
     addBorder();
 
-    QScreen* screen = QApplication::activeWindow() != nullptr ? QApplication::activeWindow()->screen()
-                                                              : QGuiApplication::primaryScreen();
-    if (screen != nullptr)
-        move(screen->availableGeometry().center() - rect().center());
+    // On the screen of the window the user is working in, where the box is looked for.
+    centreOnScreen(*this, QApplication::activeWindow() != nullptr ? QApplication::activeWindow()->screen()
+                                                                  : QGuiApplication::primaryScreen());
     m_buttons.last()->setFocus();
 }
 
@@ -150,12 +150,12 @@ QString TfrmMsg::copyText() const
 
 void TfrmMsg::reject()
 {
-    // Closing the window answers as the Cancel button would, and with 2 where there is
-    // none.
+    // Closing the window answers as the Cancel button would, and with Cancel's result
+    // where there is none.
     if (m_escapeButton != nullptr)
         m_escapeButton->click();
     else
-        done(kMsgResultCancel);
+        done(static_cast<int>(MsgResult::Cancel));
 }
 
 bool TfrmMsg::eventFilter(QObject* watched, QEvent* event)

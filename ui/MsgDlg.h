@@ -12,7 +12,7 @@ class SkinTitleBar;
 
 // The message form: a frameless, skinned window with the icon of its kind, the message
 // word-wrapped beside it and one to three buttons. exec() returns the pressed button's
-// result, or 2 when the form is closed in any other way. Escape presses Cancel and does
+// result (a MsgResult), or Cancel's when the form is closed in any other way. Escape presses Cancel and does
 // nothing where there is none. Ctrl+C copies the whole message as text, whatever has the
 // focus.
 class TfrmMsg : public QDialog

@@ -13,9 +13,9 @@ QString& msgBoxSkinFile()
     return file;
 }
 
-std::deque<int>& queuedAnswers()
+std::deque<MsgResult>& queuedAnswers()
 {
-    static std::deque<int> answers;
+    static std::deque<MsgResult> answers;
     return answers;
 }
 
@@ -27,16 +27,19 @@ QList<MsgBoxCall>& recordedCalls()
 
 } // namespace
 
-int SkinMsgBox(const QString& caption, const QString& text, MsgKind kind, std::uint16_t buttons)
+MsgResult SkinMsgBox(const QString& caption, const QString& text, MsgKind kind, std::uint16_t buttons)
 {
     if (!queuedAnswers().empty()) {
         recordedCalls().append({caption, text, kind, buttons});
-        const int answer = queuedAnswers().front();
+        const MsgResult answer = queuedAnswers().front();
         queuedAnswers().pop_front();
         return answer;
     }
     TfrmMsg form(caption, text, kind, buttons, msgBoxSkinFile());
-    return form.exec();
+    const int result = form.exec();
+    // Ended from outside (QDialog::Rejected, as the program's close ends open dialogs), the
+    // box was closed without a button: that is Cancel's answer, as for any other closing.
+    return result == QDialog::Rejected ? MsgResult::Cancel : static_cast<MsgResult>(result);
 }
 
 void setMsgBoxSkinFile(const QString& skinFile)
@@ -44,7 +47,7 @@ void setMsgBoxSkinFile(const QString& skinFile)
     msgBoxSkinFile() = skinFile;
 }
 
-void queueMsgBoxAnswer(int result)
+void queueMsgBoxAnswer(MsgResult result)
 {
     queuedAnswers().push_back(result);
 }

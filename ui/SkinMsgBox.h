@@ -7,9 +7,9 @@
 #include <cstdint>
 
 // Shows the program's modal message box and returns the result of the pressed button;
-// closing it in any other way returns 2. The box loads the skin file set below anew for
+// closing it in any other way returns Cancel. The box loads the skin file set below anew for
 // every message.
-int SkinMsgBox(const QString& caption, const QString& text, MsgKind kind, std::uint16_t buttons);
+MsgResult SkinMsgBox(const QString& caption, const QString& text, MsgKind kind, std::uint16_t buttons);
 
 // The skin file every message box loads; empty (the default) shows the box unskinned,
 // as it must be before the settings are read.
@@ -24,5 +24,5 @@ struct MsgBoxCall
     MsgKind kind;
     std::uint16_t buttons;
 };
-void queueMsgBoxAnswer(int result);
+void queueMsgBoxAnswer(MsgResult result);
 QList<MsgBoxCall> takeMsgBoxCalls();

@@ -8,6 +8,7 @@
 #include "skin/Icons.h"
 #include "skin/Skin.h"
 #include "skin/TrayIcon.h"
+#include "ui/CentreOnScreen.h"
 #include "ui/HandlerGuard.h"
 #include "ui/SkinMsgBox.h"
 #include "ui/TfrmSelectIP.h"
@@ -22,7 +23,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
-#include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QToolButton>
@@ -39,8 +39,6 @@ std::string bytes(const QString& text)
     return text.toLocal8Bit().toStdString();
 }
 
-const QString kTitle = QStringLiteral("Nimbra");
-
 std::string applicationFolder()
 {
     return AddBackslash(bytes(QFileInfo(QCoreApplication::applicationFilePath()).absolutePath()));
@@ -54,7 +52,7 @@ TfrmMain::TfrmMain(platform::Host host, QWidget* parent)
       m_program(host, *this, bytes(QCoreApplication::applicationFilePath()), applicationFolder())
 {
     m_ui->setupUi(this);
-    QCoreApplication::setApplicationName(kTitle);
+    QCoreApplication::setApplicationName(qs(global::kAppTitle));
     setWindowIcon(skin::programIcon());
     m_ui->suiMain->setButtons(SkinTitleBar::WindowMenuButton | SkinTitleBar::HelpButton);
     m_ui->Label1->setText(QString::fromUtf8(buildconfig::kMakerName));
@@ -129,9 +127,10 @@ bool TfrmMain::loadSkin(const std::string& skinFile)
         return false;
     }
     setMsgBoxSkinFile(qs(skinFile));
-    m_ui->lblAppName->setText(QStringLiteral("Nimbra ") + QString::fromLatin1(global::kVersion));
+    m_ui->lblAppName->setText(qs(global::kAppTitle) + QLatin1Char(' ') +
+                              QString::fromLatin1(global::kVersion));
     centreAppName();
-    m_ui->suiMain->setCaption(kTitle);
+    m_ui->suiMain->setCaption(qs(global::kAppTitle));
     return true;
 }
 
@@ -185,11 +184,11 @@ void TfrmMain::closeWindow()
     close();
 }
 
-int TfrmMain::SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
-                         std::uint16_t buttons)
+MsgResult TfrmMain::SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
+                               std::uint16_t buttons)
 {
     if (m_closing) {
-        return kMsgResultCancel;
+        return MsgResult::Cancel;
     }
     return ::SkinMsgBox(qs(caption), qs(text), kind, buttons);
 }
@@ -205,8 +204,8 @@ void TfrmMain::showStatus(const TrayStatus& status)
         m_tray->setAnimate(false);
     }
     m_tray->setHint(qs(status.hint));
-    m_tray->showBalloon(qs(status.balloonTitle), qs(status.balloonText),
-                        static_cast<TrayIcon::BalloonIcon>(status.balloonIcon), status.balloonMs);
+    m_tray->showBalloon(qs(status.balloonTitle), qs(status.balloonText), status.balloonIcon,
+                        status.balloonMs);
     if (status.diruDOEnabled) {
         DiruDO1->setEnabled(*status.diruDOEnabled);
     }
@@ -245,14 +244,14 @@ void TfrmMain::watchWardenOutput(std::optional<int> descriptor)
     connect(m_wardenOutput, &QSocketNotifier::activated, this, &TfrmMain::wardenOutputReady);
 }
 
-void TfrmMain::ShowUnblock(int mode)
+void TfrmMain::ShowUnblock(UnblockReason reason)
 {
     // Like the boxes, no dialog waits for a person while the program closes.
     if (m_closing) {
         return;
     }
     ::showUnblock(
-        mode, m_program.applicationFolder(), qs(m_program.skinFile()),
+        reason, m_program.applicationFolder(), qs(m_program.skinFile()),
         [this] { OpenURL(m_host.desktop, Program::firewallHelpAddress()); },
         [this] { m_program.SilentUpdate(); });
 }
@@ -360,9 +359,7 @@ void TfrmMain::showEvent(QShowEvent* event)
     // The window opens centred on the desktop the first time it shows, whoever shows it:
     // the Options and About commands, or the start-up on a desktop without a tray.
     if (!m_centred) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            move(screen->availableGeometry().center() - rect().center());
-        }
+        centreOnScreen(*this);
         m_centred = true;
     }
     QWidget::showEvent(event);

@@ -33,15 +33,15 @@ public:
     // The window has closed or is closing: the program is ending.
     bool isClosing() const { return m_closing; }
 
-    // MainView: the program's message box, passed over (answered 2) while the program
+    // MainView: the program's message box, passed over (answered Cancel) while the program
     // closes; the tray status; the timers and Warden's output; the dialogs; the options
     // page; the skin.
-    int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
-                   std::uint16_t buttons) override;
+    MsgResult SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
+                         std::uint16_t buttons) override;
     void showStatus(const TrayStatus& status) override;
     void setTimer(MainTimer timer, bool enabled, int intervalMs) override;
     void watchWardenOutput(std::optional<int> descriptor) override;
-    void ShowUnblock(int mode) override;
+    void ShowUnblock(UnblockReason reason) override;
     void ShowIPSelection(bool openedByHandshake) override;
     void ShowUpdate() override;
     void setDiruDOEnabled(bool enabled) override;

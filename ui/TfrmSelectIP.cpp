@@ -1,12 +1,11 @@
 #include "ui/TfrmSelectIP.h"
 
-#include "ui/HandlerGuard.h"
 #include "skin/Skin.h"
+#include "ui/CentreOnScreen.h"
+#include "ui/HandlerGuard.h"
 #include "ui_frmSelectIP.h"
 
-#include <QGuiApplication>
 #include <QMouseEvent>
-#include <QScreen>
 
 namespace {
 
@@ -41,9 +40,7 @@ TfrmSelectIP::TfrmSelectIP(const std::vector<std::string>& lines, std::optional<
     list->viewport()->installEventFilter(this);
 
     skin::loadSkin(this, skinFile);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    centreOnScreen(*this);
 }
 
 TfrmSelectIP::~TfrmSelectIP() = default;

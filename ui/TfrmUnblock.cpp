@@ -1,14 +1,14 @@
 #include "ui/TfrmUnblock.h"
 
-#include "ui/HandlerGuard.h"
+#include "core/UnblockMessage.h"
 #include "skin/Icons.h"
 #include "skin/Skin.h"
-#include "core/UnblockMessage.h"
+#include "ui/CentreOnScreen.h"
+#include "ui/HandlerGuard.h"
 #include "ui_frmUnblock.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QScreen>
 #include <algorithm>
 
 namespace {
@@ -18,7 +18,7 @@ constexpr int kWarningPicture = 0;
 
 } // namespace
 
-TfrmUnblock::TfrmUnblock(int mode, const std::string& applicationFolder, const QString& skinFile,
+TfrmUnblock::TfrmUnblock(UnblockReason reason, const std::string& applicationFolder, const QString& skinFile,
                          std::function<void()> help, std::function<void()> reconnect, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_ui(std::make_unique<Ui::TfrmUnblock>()),
       m_help(std::move(help)), m_reconnect(std::move(reconnect))
@@ -31,7 +31,7 @@ TfrmUnblock::TfrmUnblock(int mode, const std::string& applicationFolder, const Q
     m_ui->Image1->setPixmap(picture);
     m_ui->Image1->resize(picture.size());
 
-    const UnblockMessage message = unblockMessage(mode);
+    const UnblockMessage message = unblockMessage(reason);
     m_ui->lblMsg->setText(QString::fromLocal8Bit(message.text));
     m_ui->btnReconnect->setEnabled(message.reconnectEnabled);
     const UnblockPaths paths = unblockPaths(applicationFolder);
@@ -50,9 +50,7 @@ TfrmUnblock::TfrmUnblock(int mode, const std::string& applicationFolder, const Q
     ensurePolished();
     QLabel* label = m_ui->lblMsg;
     label->resize(label->width(), std::max(label->height(), label->heightForWidth(label->width())));
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    centreOnScreen(*this);
 }
 
 TfrmUnblock::~TfrmUnblock() = default;
@@ -92,9 +90,9 @@ void TfrmUnblock::suitempbtnOKClick()
     close();
 }
 
-void showUnblock(int mode, const std::string& applicationFolder, const QString& skinFile,
+void showUnblock(UnblockReason reason, const std::string& applicationFolder, const QString& skinFile,
                  std::function<void()> help, std::function<void()> reconnect)
 {
-    TfrmUnblock form(mode, applicationFolder, skinFile, std::move(help), std::move(reconnect));
+    TfrmUnblock form(reason, applicationFolder, skinFile, std::move(help), std::move(reconnect));
     form.exec();
 }

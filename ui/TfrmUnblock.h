@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/UnblockMessage.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -12,13 +14,14 @@ class TfrmUnblock;
 class QLineEdit;
 
 // The firewall advice: which programs to let through, with buttons that copy their paths.
-// Help runs `help` and leaves the dialog open; Reconnect (mode 1 only) runs `reconnect`
+// Help runs `help` and leaves the dialog open; Reconnect (after a failed handshake only)
+// runs `reconnect`
 // with the dialog still on screen and closes it once that returns, even by an error.
 class TfrmUnblock : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmUnblock(int mode, const std::string& applicationFolder, const QString& skinFile,
+    TfrmUnblock(UnblockReason reason, const std::string& applicationFolder, const QString& skinFile,
                 std::function<void()> help, std::function<void()> reconnect, QWidget* parent = nullptr);
     ~TfrmUnblock() override;
 
@@ -39,5 +42,5 @@ private:
 };
 
 // Shows the dialog modally and returns once it is closed.
-void showUnblock(int mode, const std::string& applicationFolder, const QString& skinFile,
+void showUnblock(UnblockReason reason, const std::string& applicationFolder, const QString& skinFile,
                  std::function<void()> help, std::function<void()> reconnect);

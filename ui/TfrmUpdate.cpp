@@ -1,13 +1,13 @@
 #include "ui/TfrmUpdate.h"
 
-#include "ui/QtGuiThread.h"
+#include "core/Global.h"
 #include "skin/Icons.h"
 #include "skin/Skin.h"
+#include "ui/CentreOnScreen.h"
+#include "ui/QtGuiThread.h"
 #include "ui_frmUpdate.h"
 
-#include <QGuiApplication>
 #include <QMessageBox>
-#include <QScreen>
 
 TfrmUpdate::TfrmUpdate(platform::Http& http, platform::Desktop& desktop, UpdateDownload::Settings settings,
                        std::function<void()> started, const QString& skinFile, QWidget* parent)
@@ -22,9 +22,7 @@ TfrmUpdate::TfrmUpdate(platform::Http& http, platform::Desktop& desktop, UpdateD
     m_download.OnStarted = std::move(started);
 
     skin::loadSkin(this, skinFile);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    centreOnScreen(*this);
 }
 
 TfrmUpdate::~TfrmUpdate() = default;
@@ -53,7 +51,7 @@ void TfrmUpdate::HTTPGetFileProgress(int TotalSize, int Readed)
 void TfrmUpdate::HTTPGetFileError()
 {
     // Parented to no window, so the dialog's skin does not reach it: the system's own box.
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Nimbra"),
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(global::kAppTitle),
                     QStringLiteral("Error when download new version!"), QMessageBox::Ok);
     box.exec();
     reject();

@@ -33,7 +33,7 @@ public:
     };
 
     std::vector<Box> boxes;
-    std::deque<int> answers;
+    std::deque<MsgResult> answers;
     // Runs while the next box is open, before it is answered.
     std::deque<std::function<void()>> whileOpen;
     std::vector<TrayStatus> statuses;
@@ -43,7 +43,7 @@ public:
     std::vector<std::optional<int>> watchCalls;
     // Runs as each watch is asked for, before it takes effect.
     std::function<void()> onWatch;
-    std::vector<int> unblocks;
+    std::vector<UnblockReason> unblocks;
     // Runs while the next unblock dialog is open, as its Reconnect would.
     std::deque<std::function<void()>> whileUnblockOpen;
     // The IP selection dialogs opened: whether by the handshake.
@@ -63,11 +63,11 @@ public:
     // Runs as the window closes, as its close event would.
     std::function<void()> onClose;
 
-    int SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
-                   std::uint16_t buttons) override
+    MsgResult SkinMsgBox(const std::string& caption, const std::string& text, MsgKind kind,
+                         std::uint16_t buttons) override
     {
         if (closing) {
-            return kMsgResultCancel;
+            return MsgResult::Cancel;
         }
         boxes.push_back({caption, text, kind, buttons});
         if (!whileOpen.empty()) {
@@ -76,9 +76,9 @@ public:
             during();
         }
         if (answers.empty()) {
-            return kMsgResultOk;
+            return MsgResult::Ok;
         }
-        const int answer = answers.front();
+        const MsgResult answer = answers.front();
         answers.pop_front();
         return answer;
     }
@@ -95,12 +95,12 @@ public:
         watchCalls.push_back(descriptor);
         watchedOutput = descriptor;
     }
-    void ShowUnblock(int mode) override
+    void ShowUnblock(UnblockReason reason) override
     {
         if (closing) {
             return;
         }
-        unblocks.push_back(mode);
+        unblocks.push_back(reason);
         if (!whileUnblockOpen.empty()) {
             const auto during = std::move(whileUnblockOpen.front());
             whileUnblockOpen.pop_front();

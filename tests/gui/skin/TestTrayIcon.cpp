@@ -34,20 +34,20 @@ private slots:
     {
         QWidget form;
         TrayIcon tray(&form);
-        tray.showBalloon(QString(100, QLatin1Char('t')), QString(300, QLatin1Char('x')),
-                         TrayIcon::BalloonError, 10000);
+        tray.showBalloon(QString(100, QLatin1Char('t')), QString(300, QLatin1Char('x')), BalloonIcon::Error,
+                         10000);
         QCOMPARE(tray.lastBalloon().title.size(), 63);
         QCOMPARE(tray.lastBalloon().text.size(), 255);
-        QCOMPARE(tray.lastBalloon().icon, TrayIcon::BalloonError);
+        QCOMPARE(tray.lastBalloon().icon, BalloonIcon::Error);
         QCOMPARE(tray.lastBalloon().timeoutMs, 10000);
 
         // A character outside the BMP straddling the limit is dropped whole.
         const QString emoji = QString::fromUtf8("\xF0\x9F\x94\x92");
         tray.showBalloon(QString(62, QLatin1Char('t')) + emoji, QStringLiteral("short"),
-                         TrayIcon::BalloonInfo, 5000);
+                         BalloonIcon::Information, 5000);
         QCOMPARE(tray.lastBalloon().title, QString(62, QLatin1Char('t')));
         QCOMPARE(tray.lastBalloon().text, QStringLiteral("short"));
-        QCOMPARE(tray.lastBalloon().icon, TrayIcon::BalloonInfo);
+        QCOMPARE(tray.lastBalloon().icon, BalloonIcon::Information);
     }
 
     void animationStepsAndWraps()

@@ -22,7 +22,7 @@ QString defaultSkin()
 }
 
 // Runs SkinMsgBox and hands its form to `act` once the form is up.
-int answer(const std::function<void(TfrmMsg&)>& act, const QString& text, std::uint16_t buttons)
+MsgResult answer(const std::function<void(TfrmMsg&)>& act, const QString& text, std::uint16_t buttons)
 {
     QTimer::singleShot(0, [act] {
         auto* form = qobject_cast<TfrmMsg*>(QApplication::activeModalWidget());
@@ -152,13 +152,17 @@ private slots:
     {
         const std::uint16_t yesNo = MsgButton::Yes | MsgButton::No;
         const auto click = [](int i) { return [i](TfrmMsg& f) { f.buttons().at(i)->click(); }; };
-        QCOMPARE(answer(click(1), QStringLiteral("Quit?"), yesNo), 6);
-        QCOMPARE(answer(click(0), QStringLiteral("Quit?"), yesNo), 7);
-        QCOMPARE(answer([](TfrmMsg& f) { f.close(); }, QStringLiteral("Quit?"), yesNo), 2);
+        QCOMPARE(answer(click(1), QStringLiteral("Quit?"), yesNo), MsgResult::Yes);
+        QCOMPARE(answer(click(0), QStringLiteral("Quit?"), yesNo), MsgResult::No);
+        QCOMPARE(answer([](TfrmMsg& f) { f.close(); }, QStringLiteral("Quit?"), yesNo), MsgResult::Cancel);
+        // Ended from outside, as the program's close ends every open dialog, it was closed
+        // without a button all the same.
+        QCOMPARE(answer([](TfrmMsg& f) { f.done(QDialog::Rejected); }, QStringLiteral("Quit?"), yesNo),
+                 MsgResult::Cancel);
         // Enter presses the button showing the focus even where none is the default.
         QCOMPARE(answer([](TfrmMsg& f) { QTest::keyClick(f.focusWidget(), Qt::Key_Return); },
                         QStringLiteral("Quit?"), yesNo),
-                 6);
+                 MsgResult::Yes);
         const auto toAll = [](TfrmMsg& f) {
             QStringList captions;
             for (const QPushButton* button : f.buttons())
@@ -169,7 +173,7 @@ private slots:
         };
         QCOMPARE(answer(toAll, QStringLiteral("Replace?"),
                         MsgButton::All | MsgButton::NoToAll | MsgButton::YesToAll),
-                 9);
+                 MsgResult::NoToAll);
     }
 
     void buttonsTabLeftToRight()
@@ -235,13 +239,14 @@ private slots:
 
     void queuedAnswersSkipTheForm()
     {
-        queueMsgBoxAnswer(6);
-        queueMsgBoxAnswer(2);
+        queueMsgBoxAnswer(MsgResult::Yes);
+        queueMsgBoxAnswer(MsgResult::Cancel);
         QCOMPARE(SkinMsgBox(QStringLiteral("Nimbra"), QStringLiteral("first"), MsgKind::Confirmation,
                             MsgButton::Yes | MsgButton::No),
-                 6);
+                 MsgResult::Yes);
         QCOMPARE(
-            SkinMsgBox(QStringLiteral("Nimbra"), QStringLiteral("second"), MsgKind::Error, MsgButton::Ok), 2);
+            SkinMsgBox(QStringLiteral("Nimbra"), QStringLiteral("second"), MsgKind::Error, MsgButton::Ok),
+            MsgResult::Cancel);
         const QList<MsgBoxCall> calls = takeMsgBoxCalls();
         QCOMPARE(calls.size(), 2);
         QCOMPARE(calls.at(0).text, QStringLiteral("first"));
@@ -252,7 +257,7 @@ private slots:
         // With the queue empty the form shows again.
         QCOMPARE(
             answer([](TfrmMsg& f) { f.buttons().first()->click(); }, QStringLiteral("real"), MsgButton::Ok),
-            1);
+            MsgResult::Ok);
     }
 };
 

@@ -231,7 +231,7 @@ private slots:
         QVERIFY(tray.isAnimating());
         QCOMPARE(tray.hint(), QStringLiteral("Connecting to Internet. Please wait..."));
         QCOMPARE(tray.lastBalloon().title, QStringLiteral("Nimbra"));
-        QCOMPARE(tray.lastBalloon().icon, TrayIcon::BalloonInfo);
+        QCOMPARE(tray.lastBalloon().icon, BalloonIcon::Information);
         QCOMPARE(tray.lastBalloon().timeoutMs, 10000);
         QVERIFY(!form->DiruDO1->isEnabled() && !form->StopDiruDO1->isEnabled()); // Busy leaves the menu
 
@@ -245,7 +245,7 @@ private slots:
         QCOMPARE(tray.iconIndex(), 1);
         QCOMPARE(tray.hint(), QStringLiteral("Diru DO OFF"));
         QCOMPARE(tray.lastBalloon().text, QStringLiteral("Connection lost"));
-        QCOMPARE(tray.lastBalloon().icon, TrayIcon::BalloonError);
+        QCOMPARE(tray.lastBalloon().icon, BalloonIcon::Error);
         QVERIFY(form->DiruDO1->isEnabled() && !form->StopDiruDO1->isEnabled());
     }
 
@@ -360,7 +360,7 @@ private slots:
             QVERIFY(form);
             QSignalSpy closed(form.get(), &TfrmMain::closed);
             if (!sessionEnds) {
-                queueMsgBoxAnswer(1); // "Can not change Firefox proxy settings!"
+                queueMsgBoxAnswer(MsgResult::Ok); // "Can not change Firefox proxy settings!"
                 form->Exit1->trigger();
             } else {
                 form->QueryEndSession();

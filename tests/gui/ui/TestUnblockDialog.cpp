@@ -36,22 +36,24 @@ private slots:
 
     void modeDecidesTextAndReconnect_data()
     {
-        QTest::addColumn<int>("mode");
+        QTest::addColumn<UnblockReason>("reason");
         QTest::addColumn<QString>("ending");
-        QTest::newRow("failed handshake") << 1 << QStringLiteral("Then click the RECONNECT button.");
-        QTest::newRow("no Internet") << 2 << QStringLiteral("Then RESTART Nimbra.");
-        QTest::newRow("unknown") << 0 << QStringLiteral("Then RESTART Nimbra.");
+        QTest::newRow("failed handshake")
+            << UnblockReason::HandshakeFailed << QStringLiteral("Then click the RECONNECT button.");
+        QTest::newRow("no Internet") << UnblockReason::WardenOffline
+                                     << QStringLiteral("Then RESTART Nimbra.");
+        QTest::newRow("unknown") << UnblockReason{0} << QStringLiteral("Then RESTART Nimbra.");
     }
 
     void modeDecidesTextAndReconnect()
     {
-        QFETCH(int, mode);
+        QFETCH(UnblockReason, reason);
         QFETCH(QString, ending);
-        TfrmUnblock form(mode, "/opt/my apps/", defaultSkin(), {}, {});
+        TfrmUnblock form(reason, "/opt/my apps/", defaultSkin(), {}, {});
         const Ui::TfrmUnblock& ui = *form.form();
         QVERIFY(
             ui.lblMsg->text().endsWith(QStringLiteral("access the Internet with your Firewall. ") + ending));
-        QCOMPARE(ui.btnReconnect->isEnabled(), mode == 1);
+        QCOMPARE(ui.btnReconnect->isEnabled(), reason == UnblockReason::HandshakeFailed);
         // All of the advice shows, however the skin's font wraps it.
         QVERIFY(ui.lblMsg->height() >= ui.lblMsg->heightForWidth(ui.lblMsg->width()));
         QCOMPARE(ui.Image1->pixmap().toImage(), skin::msgDlgPicture(0).toImage());
@@ -60,7 +62,8 @@ private slots:
     void copyAndHelpLeaveItOpen()
     {
         int helped = 0;
-        TfrmUnblock form(2, "/opt/my apps/", defaultSkin(), [&helped] { ++helped; }, {});
+        TfrmUnblock form(UnblockReason::WardenOffline, "/opt/my apps/", defaultSkin(),
+                         [&helped] { ++helped; }, {});
         form.show();
         form.form()->btnCopyWarden->click();
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("/opt/my apps/warden"));
@@ -86,13 +89,13 @@ private slots:
                 }
                 QTest::keyClick(&inner, Qt::Key_Escape);
             });
-            showUnblock(2, "/opt/nimbra/", defaultSkin(), {}, {});
+            showUnblock(UnblockReason::WardenOffline, "/opt/nimbra/", defaultSkin(), {}, {});
             throw std::runtime_error("Can not connect");
         };
         QStringList errors;
         setHandlerErrorSink([&errors](const QString& message) { errors << message; });
         onceShown([](TfrmUnblock& form) { form.form()->btnReconnect->click(); });
-        showUnblock(1, "/opt/nimbra/", defaultSkin(), {}, reconnect);
+        showUnblock(UnblockReason::HandshakeFailed, "/opt/nimbra/", defaultSkin(), {}, reconnect);
         setHandlerErrorSink({});
         QCOMPARE(steps, QStringList{QStringLiteral("nested over it")});
         QCOMPARE(errors, QStringList{QStringLiteral("Can not connect")});

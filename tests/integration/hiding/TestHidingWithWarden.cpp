@@ -100,7 +100,7 @@ TEST_F(HidingWithWarden, FromDiruDOToHidingOnThroughALostExitAndBack)
     m_control.DiruDO("127.0.0.1", std::to_string(exit.port()), warden::testing::kUser, warden::testing::kKey);
     EXPECT_EQ(m_view.statuses.front().kind, DiruDOStatus::Busy);
     ASSERT_TRUE(tickUntil([&] { return hidingOn(); }, 30s));
-    EXPECT_EQ(m_control.HidingPhase(), 3);
+    EXPECT_EQ(m_control.hidingPhase(), HidingPhase::On);
     EXPECT_EQ(m_fake.systemProxy.calls[1],
               "options (default) 2 socks=127.0.0.1:" + std::to_string(m_localPort) + " (keep)");
     EXPECT_EQ(logged("Connecting..."), 1u);

@@ -44,13 +44,18 @@ TEST(MsgDlgLayout, WithoutIconTheTextMovesLeftAndSmallSetsNarrowTheForm)
 
 TEST(MsgDlgButtons, WalksTheBitsInOrderKeepingThree)
 {
-    EXPECT_EQ(msgDlgButtons(0b11), (std::vector<MsgDlgButton>{{0, 6}, {1, 7}}));
-    EXPECT_EQ(msgDlgButtons(0b1111000), (std::vector<MsgDlgButton>{{3, 2}, {4, 3}, {5, 4}}));
-    EXPECT_EQ(msgDlgButtons(0b1111000000), (std::vector<MsgDlgButton>{{6, 5}, {7, 8}, {8, 9}}));
-    EXPECT_EQ(msgDlgButtons(0b1000000100), (std::vector<MsgDlgButton>{{2, 1}, {9, 10}}));
+    EXPECT_EQ(msgDlgButtons(0b11), (std::vector<MsgDlgButton>{{0, MsgResult::Yes}, {1, MsgResult::No}}));
+    EXPECT_EQ(
+        msgDlgButtons(0b1111000),
+        (std::vector<MsgDlgButton>{{3, MsgResult::Cancel}, {4, MsgResult::Abort}, {5, MsgResult::Retry}}));
+    EXPECT_EQ(
+        msgDlgButtons(0b1111000000),
+        (std::vector<MsgDlgButton>{{6, MsgResult::Ignore}, {7, MsgResult::All}, {8, MsgResult::NoToAll}}));
+    EXPECT_EQ(msgDlgButtons(0b1000000100),
+              (std::vector<MsgDlgButton>{{2, MsgResult::Ok}, {9, MsgResult::YesToAll}}));
     // A set naming no button, or only bits past Yes to All, still gets OK.
-    EXPECT_EQ(msgDlgButtons(0), (std::vector<MsgDlgButton>{{2, 1}}));
-    EXPECT_EQ(msgDlgButtons(0xfc00), (std::vector<MsgDlgButton>{{2, 1}}));
+    EXPECT_EQ(msgDlgButtons(0), (std::vector<MsgDlgButton>{{2, MsgResult::Ok}}));
+    EXPECT_EQ(msgDlgButtons(0xfc00), (std::vector<MsgDlgButton>{{2, MsgResult::Ok}}));
 }
 
 TEST(MsgDlgCopyText, FramesTitleTextAndButtonsWithRules)

@@ -83,7 +83,7 @@ TEST_F(ProgramTest, StartUpLogsItsLinesAsksTheServiceAndSavesNothing)
     ASSERT_TRUE(m_program->InitMain());
     EXPECT_EQ(logged(), kStartUpLines);
     EXPECT_EQ(m_fake.http.fetched.size(), 3u);
-    EXPECT_EQ(m_view.unblocks, (std::vector<int>{1}));
+    EXPECT_EQ(m_view.unblocks, std::vector<UnblockReason>{UnblockReason::HandshakeFailed});
     EXPECT_EQ(m_view.statuses.back().hint, "Diru DO OFF");
     // The skin beside the program, the options and the tray icon, in the window.
     EXPECT_EQ(m_view.skins, Lines{m_dir.file("app/default.skn")});

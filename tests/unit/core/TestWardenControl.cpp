@@ -3,6 +3,7 @@
 #include "tests/support/FakeHost.h"
 #include "tests/support/FakeView.h"
 #include "tests/support/TempDir.h"
+#include "warden/StatusEvents.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -123,7 +124,7 @@ TEST_F(Hiding, CodesThatAreOnlyLoggedOrNotEvenThat)
     EXPECT_TRUE(m_view.boxes.empty());
     EXPECT_TRUE(m_view.unblocks.empty());
     EXPECT_TRUE(m_fake.systemProxy.calls.empty());
-    EXPECT_EQ(m_control->HidingPhase(), 0);
+    EXPECT_EQ(m_control->hidingPhase(), HidingPhase::NotConfirmed);
 }
 
 TEST_F(Hiding, CodesThatChangeTheStatus)
@@ -172,11 +173,48 @@ TEST_F(Hiding, CodesThatChangeTheStatus)
                 ? std::vector<FakeView::Box>{}
                 : std::vector<FakeView::Box>{{"Nimbra", row.box, MsgKind::Error, MsgButton::Ok}};
         EXPECT_EQ(m_view.boxes, boxes) << row.line;
-        EXPECT_EQ(m_view.unblocks,
-                  std::string(row.line) == "160033" ? std::vector<int>{2} : std::vector<int>{});
+        EXPECT_EQ(m_view.unblocks, std::string(row.line) == "160033"
+                                       ? std::vector<UnblockReason>{UnblockReason::WardenOffline}
+                                       : std::vector<UnblockReason>{});
         // Only hiding on switches the proxy, with the window's bypass list.
-        EXPECT_EQ(m_control->HidingPhase(), on ? 3 : 0);
+        EXPECT_EQ(m_control->hidingPhase(), on ? HidingPhase::On : HidingPhase::NotConfirmed);
         EXPECT_EQ(m_fake.systemProxy.calls.size(), on ? 4u : 0u) << row.line;
+    }
+}
+
+// Every event Warden reports, as its status line writes it, is a row the tray acts on with
+// the meaning Warden gives it, never an unknown code that is only logged.
+TEST_F(Hiding, WhatWardenReportsIsWhatTheTrayActsOn)
+{
+    namespace status = warden::status;
+    const struct
+    {
+        status::Event event;
+        const char* log;
+    } events[] = {
+        {status::kResolving, "Searching..."},
+        {status::kConnecting, "Connecting..."},
+        {status::kAuthenticating, "Identifying"},
+        {status::kConnected, "Connected"},
+        {status::kReady, "Diru DO ON"},
+        {status::kTimedOut, "Connection time out"},
+        {status::kRejected, "Identify failed"},
+        {status::kRefused, "Connection Failed 160034"},
+        {status::kUnreachable, "Warden can not connect to the Internet"},
+        {status::kNotSocks, "SilentUpdate Error"},
+        {status::kBindFailed, "SilentUpdate Error"},
+        {status::kFailingRepeatedly, "Mission failed"},
+        {status::kDisconnected, "Disconnected from Internet"},
+        {status::kDestinationFailed, "Destination not available"},
+        {status::kRetrying, "Reconnect..."},
+    };
+    for (const auto& [event, log] : events) {
+        m_fake = {};
+        m_view = {};
+        start("app");
+        run(std::to_string(event.code) + " " + std::string(event.text) + " detail\n");
+        ASSERT_FALSE(logged().empty()) << event.text;
+        EXPECT_EQ(logged().front(), log) << event.text;
     }
 }
 
@@ -233,7 +271,7 @@ TEST_F(Hiding, ALostConnectionAsksToReconnectAndReconnectsToTheSameExit)
     m_servers.ExitPort = "1080";
     m_servers.ExitUser = "user";
     m_servers.ExitKey = "key";
-    for (const int answer : {7, 6}) {
+    for (const MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
         m_fake = {};
         m_view = {};
         start("app");
@@ -249,14 +287,14 @@ TEST_F(Hiding, ALostConnectionAsksToReconnectAndReconnectsToTheSameExit)
         EXPECT_FALSE(m_view.timerOn(MainTimer::Read));
         EXPECT_EQ(m_view.boxes.back(), (FakeView::Box{"Nimbra", "Do you want to reconnect?", MsgKind::Warning,
                                                       MsgButton::Yes | MsgButton::No}));
-        EXPECT_EQ(m_view.timerOn(MainTimer::Reset), answer == 6);
+        EXPECT_EQ(m_view.timerOn(MainTimer::Reset), answer == MsgResult::Yes);
     }
     m_control->timResetTimer();
     EXPECT_FALSE(m_view.timerOn(MainTimer::Reset));
     ASSERT_EQ(m_fake.processes.starts.size(), 2u);
     EXPECT_EQ(m_fake.processes.starts[1].arguments, m_fake.processes.starts[0].arguments);
     EXPECT_EQ(lastStatus().kind, DiruDOStatus::Busy);
-    EXPECT_EQ(m_control->HidingPhase(), 3); // until the next "160239"
+    EXPECT_EQ(m_control->hidingPhase(), HidingPhase::On); // until the next "160239"
 }
 
 TEST_F(Hiding, AWardenThatEndsBeforeItIsReadyIsAFailureShownNotALostConnection)
@@ -311,7 +349,7 @@ TEST_F(Hiding, StopThenDiruDOSwitchTheProxyButLeaveWarden)
     EXPECT_EQ(logged().back(), "Diru DO ON");
     EXPECT_EQ(lastStatus().kind, DiruDOStatus::On);
     EXPECT_TRUE(m_fake.processes.latest().running);
-    EXPECT_EQ(m_control->HidingPhase(), 3);
+    EXPECT_EQ(m_control->hidingPhase(), HidingPhase::On);
 
     // Warden is polled again, so one that ended while the proxy was off is noticed.
     EXPECT_TRUE(m_view.timerOn(MainTimer::Read));

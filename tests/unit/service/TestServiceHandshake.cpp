@@ -133,7 +133,7 @@ TEST_F(Handshake, NoAnswerAnywhereAdvisesUnblockingAndAReconnectInsideStillEndsI
     m_handshake->SilentUpdate();
     EXPECT_EQ(m_fake.http.fetched.size(), 4u);
     EXPECT_NE(m_fake.http.fetched[0].find("?id=999999999999999999999999&"), std::string::npos);
-    EXPECT_EQ(m_view.unblocks, std::vector<int>{1});
+    EXPECT_EQ(m_view.unblocks, std::vector<UnblockReason>{UnblockReason::HandshakeFailed});
     // The inner run succeeded and opened the selection; the outer one then did its failure
     // steps all the same.
     EXPECT_EQ(m_view.ipSelections.size(), 1u);

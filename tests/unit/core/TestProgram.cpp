@@ -37,7 +37,7 @@ protected:
         m_fake.clock.utc = {2026, 12, 7, 23, 0, 0, 0};
         m_fake.clock.local = {2026, 12, 8, 1, 0, 0, 0};
         m_fake.desktop.browserCommand = "firefox-esr %u";
-        m_dataFolder = m_dir.file("config/Nimbra") + "/";
+        m_dataFolder = m_dir.file("config") + platform::kPathSeparator + "Nimbra" + platform::kPathSeparator;
         restart();
     }
 

@@ -255,6 +255,19 @@ protected:
     }
 
     bool wardenPortFree() const { return warden::testing::connectTo("127.0.0.1", m_wardenPort) < 0; }
+    // Warden has ended and its port is free. An ending process's command line reads empty
+    // a moment before its sockets close, so both are waited for.
+    bool wardenGone(std::chrono::seconds limit) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!wardenProcesses(m_wardenPort).empty() || !wardenPortFree()) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        return true;
+    }
 
     std::uint16_t m_servicePort;
     std::uint16_t m_exitPort;
@@ -326,8 +339,7 @@ TEST_F(Session, FromTheFirstStartToExit)
     // Exit: the proxy is off everywhere, Warden is gone and its port free.
     exitFromTheMenu();
     expectProxyOff();
-    EXPECT_TRUE(wardenProcesses(m_wardenPort).empty());
-    EXPECT_TRUE(wardenPortFree());
+    EXPECT_TRUE(wardenGone(5s));
 }
 
 TEST_F(Session, TheServiceDownAtFirstThenBackThroughReconnect)
@@ -375,12 +387,7 @@ TEST_F(Session, AKilledNimbraLocksNobodyOutAndTheUsersOwnSettingsComeBack)
     ASSERT_EQ(wardenProcesses(m_wardenPort).size(), 1u);
     m_nimbra.kill();
     // Warden notices its pipe's far end is gone and ends; its port is free at once.
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!wardenProcesses(m_wardenPort).empty() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(50ms);
-    }
-    EXPECT_TRUE(wardenProcesses(m_wardenPort).empty());
-    EXPECT_TRUE(wardenPortFree());
+    EXPECT_TRUE(wardenGone(20s));
     // The desktop still points at the Warden that is gone.
     EXPECT_NE(proxySettings().find("port=" + std::to_string(m_wardenPort)), std::string::npos);
 
